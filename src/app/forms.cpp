@@ -1,0 +1,73 @@
+#include "forms.h"
+
+#include "common/context.h"
+#include "common/guard.h"
+#include "common/strings.h"
+#include "custommode/pedit.h"
+#include "instanceguard.h"
+#include "main.h"
+#include "online/preview.h"
+#include "online/update.h"
+#include "platform/errors.h"
+#include "platform/system.h"
+#include "plugins/finfo.h"
+#include "plugins/pluginman.h"
+#include "settings/advopt.h"
+#include "settings/settings.h"
+#include "windows/about.h"
+#include "windows/error.h"
+#include "windows/wait.h"
+#include "wizard/wizard.h"
+
+Forms::Forms(AppContext& context) : context(context) {}
+
+Forms::~Forms() = default;
+
+Forms::Start Forms::createAll()
+{
+    buildMainWindow();
+    try {
+        guard = std::make_unique<InstanceGuard>(fromStd(platform::executablePath()),
+                                                Form1->applicationHandle());
+    } catch (const std::exception& error) {
+        context.dialogs.showError(QString::fromUtf8(error.what()));
+        return Start::Failed;
+    }
+    if (guard->isDuplicate()) {
+        Form1->OnMaxInstancesReached(guard->storedWindow());
+        return Start::Duplicate;
+    }
+    runGuarded(context.dialogs, [this] { Form1->FormCreate(); });
+    createRest();
+    return Start::Run;
+}
+
+void Forms::createWindows()
+{
+    buildMainWindow();
+    runGuarded(context.dialogs, [this] { Form1->FormCreate(); });
+    createRest();
+}
+
+void Forms::buildMainWindow() { Form1 = std::make_unique<TForm1>(context, *this); }
+
+// Each window is built and its creation step run to its end before the next window exists.
+void Forms::createRest()
+{
+    const auto create = [this](auto& slot) {
+        slot = std::make_unique<typename std::remove_reference_t<decltype(slot)>::element_type>(
+            context, *this);
+        runGuarded(context.dialogs, [&slot] { slot->FormCreate(); });
+    };
+    create(Form9);
+    create(Form2);
+    create(Form3);
+    create(Form4);
+    create(Form5);
+    create(Form6);
+    create(Form7);
+    create(Form8);
+    create(Form10);
+    create(Form11);
+    create(Form12);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+
+struct AppContext;
+class InstanceGuard;
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+class TForm12;
+
+// The twelve windows of the program, created once in a fixed order (each creation step relies on
+// the steps before it) and kept until the program ends. The windows reach each other through here.
+struct Forms {
+    enum class Start { Run, Duplicate, Failed };
+
+    explicit Forms(AppContext& context);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    // The program's start: the main window, the single-instance check, then the creation steps of
+    // all windows. A duplicate start creates nothing after the main window and shows nothing.
+    Start createAll();
+
+    // The windows and their creation steps, without the single-instance check (tests use this).
+    void createWindows();
+
+    AppContext& context;
+    std::unique_ptr<InstanceGuard> guard;
+    // In creation order; destroyed in reverse.
+    std::unique_ptr<TForm1> Form1;
+    std::unique_ptr<TForm9> Form9;
+    std::unique_ptr<TForm2> Form2;
+    std::unique_ptr<TForm3> Form3;
+    std::unique_ptr<TForm4> Form4;
+    std::unique_ptr<TForm5> Form5;
+    std::unique_ptr<TForm6> Form6;
+    std::unique_ptr<TForm7> Form7;
+    std::unique_ptr<TForm8> Form8;
+    std::unique_ptr<TForm10> Form10;
+    std::unique_ptr<TForm11> Form11;
+    std::unique_ptr<TForm12> Form12;
+
+private:
+    void buildMainWindow();
+    void createRest();
+};

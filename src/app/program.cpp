@@ -1,0 +1,30 @@
+// Program entry: no command-line arguments are read. The main window stays hidden at start; the
+// twelve windows are created in their fixed order, then the message loop runs until Exit.
+#include "app/forms.h"
+#include "app/qtdialogs.h"
+#include "common/context.h"
+#include "platform/platform.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
+    // Hidden windows and the tray keep the program alive; only Exit ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtDialogs dialogs;
+    platform::Platform system = platform::createPlatform();
+    AppContext context{system, dialogs, {}};
+    Forms forms(context);
+    switch (forms.createAll()) {
+    case Forms::Start::Run:
+        return QApplication::exec();
+    case Forms::Start::Duplicate:
+        return 0;
+    case Forms::Start::Failed:
+        return 1;
+    }
+    return 1;
+}

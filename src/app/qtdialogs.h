@@ -1,0 +1,11 @@
+#pragma once
+
+#include "common/dialogs.h"
+
+// The dialogs as the user sees them: Qt message boxes titled with the application's title.
+class QtDialogs : public Dialogs {
+public:
+    void showMessage(const QString& text) override;
+    void showError(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+};

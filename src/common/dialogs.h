@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Every modal dialog the program shows goes through this interface: the program shows Qt dialogs,
+// tests script the answers.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A plain message box with an OK button.
+    virtual void showMessage(const QString& text) = 0;
+    // The general error report: an error that a handler did not handle itself.
+    virtual void showError(const QString& text) = 0;
+    // A confirmation with the buttons Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+};

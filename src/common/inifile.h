@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// One settings file, read and written one value at a time through the private-profile functions:
+// no cache, every write reaches the file at once.
+class IniFile {
+public:
+    explicit IniFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+    bool exists() const;
+
+    QString readString(const QString& section, const QString& key, const QString& fallback) const;
+    // The value as an integer (decimal, or hex after "$" or "0x"); fallback when the key is
+    // missing or its value is not an integer.
+    int readInteger(const QString& section, const QString& key, int fallback) const;
+    // readInteger(fallback as 0/1) != 0.
+    bool readBool(const QString& section, const QString& key, bool fallback) const;
+
+    // A key is present when it exists in its section, even with an empty value.
+    bool valueExists(const QString& section, const QString& key) const;
+    bool sectionExists(const QString& section) const;
+
+    // Throw AppError "Unable to write to <path>" when the system refuses the write.
+    void writeString(const QString& section, const QString& key, const QString& value);
+    void writeInteger(const QString& section, const QString& key, int value);
+    void writeBool(const QString& section, const QString& key, bool value); // "1" / "0"
+
+private:
+    QString path_;
+};

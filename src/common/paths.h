@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Every path is built afresh from its root at each use: "APPDATA" may change while the program runs
+// and nothing caches it.
+
+// Joins folder and name with exactly one native separator; "/" inside name becomes native too.
+QString joinPath(const QString& folder, const QString& name);
+
+// "APPDATA" + "\Tapestron".
+QString userDataDir();
+// userDataDir() + "\" + name.
+QString userDataPath(const QString& name);
+// The settings file "settings.ini" in userDataDir().
+QString settingsFilePath();
+// The bitmap the desktop shows while the program is in charge, "current.bmp" in userDataDir().
+QString currentBitmapPath();
+
+// The file name without its folder.
+QString fileNameOf(const QString& path);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+
+class QTimer;
+
+// A window timer. Unlike a bare QTimer: enabling an enabled timer changes nothing; setting the
+// period it already has changes nothing; a new period on an enabled timer starts a new full
+// period; a period of 0 never ticks. Periods above the system's largest are held at the largest
+// (0x7FFFFFFF ms), as the system does.
+class Timer : public QObject {
+    Q_OBJECT
+public:
+    Timer(std::uint32_t interval, bool enabled, QObject* parent = nullptr);
+
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    std::uint32_t interval() const { return interval_; }
+    void setInterval(std::uint32_t interval);
+    // Disables and enables again: the timer runs and a new full period starts.
+    void restart();
+
+    // Called on every tick.
+    std::function<void()> onTimer;
+
+private:
+    void sync();
+
+    QTimer* timer_;
+    std::uint32_t interval_;
+    bool enabled_;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// File operations with the Windows semantics the program relies on. Paths are UTF-8 and use the
+// native separator. Every call reports failure by its result; none throws.
+namespace platform {
+
+inline constexpr std::uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_HIDDEN = 0x02;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_SYSTEM = 0x04;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
+inline constexpr std::uint32_t FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
+
+// The native path separator ("\" on Windows, "/" elsewhere).
+char pathSeparator();
+
+bool fileExists(const std::string& path);      // an existing file (not a folder)
+bool directoryExists(const std::string& path); // an existing folder
+
+// Creates one folder; the parent must exist. False when it exists already or can not be made.
+bool createDirectory(const std::string& path);
+
+// False for a folder and, as on Windows, for a read-only file.
+bool deleteFile(const std::string& path);
+
+// Moves a file; never replaces: false when target exists.
+bool moveFileNoReplace(const std::string& from, const std::string& to);
+
+// Moves a file over target, replacing it in one step (the last step of a safe whole-file write).
+bool moveFileReplacing(const std::string& from, const std::string& to);
+
+// One entry found by findFiles.
+struct FoundFile {
+    std::string name; // the name without folder
+    std::uint32_t attributes = 0;
+    std::uint64_t size = 0;
+};
+
+// The entries of one folder whose names match mask ("*" and "?" wildcards, no case; "*.*" matches
+// every name), "." and ".." included as the system reports them, in the system's enumeration
+// order. POSIX: a name that begins with "." is hidden; symbolic links to folders carry the
+// reparse-point attribute; entries that are neither files nor folders are not reported.
+std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask);
+
+} // namespace platform

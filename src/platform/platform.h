@@ -1,0 +1,24 @@
+#pragma once
+
+#include "desktop.h"
+#include "hotkeys.h"
+#include "registry.h"
+
+#include <memory>
+
+namespace platform {
+
+// The stateful services of the system, created once by the program's composition root; tests
+// build their own and may swap a member for a recording or failing one.
+struct Platform {
+    std::unique_ptr<Registry> registry;
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<GlobalHotkeys> hotkeys;
+};
+
+inline Platform createPlatform()
+{
+    return Platform{createRegistry(), createDesktop(), createGlobalHotkeys()};
+}
+
+} // namespace platform

@@ -1,0 +1,146 @@
+#include "platform/files.h"
+
+#include "posixsupport.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool onlyStars(std::string_view mask) { return mask.find_first_not_of('*') == std::string_view::npos; }
+
+// Windows wildcard rules, as far as the program meets them: "*" any run of characters, "?" any
+// one character, letters without case, and a "." that is followed by nothing but stars also
+// matches the end of a name, which is why "*.*" and "name.*" take names without any dot.
+bool matches(std::string_view name, std::string_view mask)
+{
+    while (!mask.empty()) {
+        if (mask.front() == '*') {
+            const std::size_t rest = mask.find_first_not_of('*');
+            if (rest == std::string_view::npos)
+                return true;
+            mask.remove_prefix(rest);
+            for (std::size_t skip = 0; skip <= name.size(); ++skip)
+                if (matches(name.substr(skip), mask))
+                    return true;
+            return false;
+        }
+        if (name.empty())
+            return mask.front() == '.' && onlyStars(mask.substr(1));
+        if (mask.front() != '?' && posix::asciiLower(mask.front()) != posix::asciiLower(name.front()))
+            return false;
+        mask.remove_prefix(1);
+        name.remove_prefix(1);
+    }
+    return name.empty();
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool isHiddenName(std::string_view name) { return name.size() > 1 && name.front() == '.' && name != ".."; }
+
+} // namespace
+
+char pathSeparator() { return '/'; }
+
+bool fileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool directoryExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool createDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+
+bool deleteFile(const std::string& path)
+{
+    // Windows refuses to delete a read-only file; the owner's write permission stands in for
+    // that attribute here.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
+        errno = EACCES;
+        return false;
+    }
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool moveFileNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    // A file system without that rename flag: a hard link is just as unable to replace, and
+    // dropping the old name afterwards completes the move.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    if (::unlink(from.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(to.c_str());
+        errno = saved;
+        return false;
+    }
+    return true;
+}
+
+bool moveFileReplacing(const std::string& from, const std::string& to)
+{
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)
+{
+    std::vector<FoundFile> found;
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir || mask.empty())
+        return found;
+    const int dirFd = ::dirfd(dir.get());
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (!matches(name, mask))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        FoundFile file{std::string(name), 0, 0};
+        if (S_ISLNK(st.st_mode)) {
+            // A link to a folder is a junction-like reparse point; a link to a file shows the
+            // file. A dangling link shows nothing.
+            if (::fstatat(dirFd, entry->d_name, &st, 0) != 0)
+                continue;
+            if (S_ISDIR(st.st_mode))
+                file.attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        }
+        if (S_ISDIR(st.st_mode)) {
+            file.attributes |= FILE_ATTRIBUTE_DIRECTORY;
+        } else if (S_ISREG(st.st_mode)) {
+            file.attributes |= FILE_ATTRIBUTE_ARCHIVE;
+            if (!(st.st_mode & S_IWUSR))
+                file.attributes |= FILE_ATTRIBUTE_READONLY;
+            file.size = static_cast<std::uint64_t>(st.st_size);
+        } else {
+            continue; // fifos, sockets, devices: nothing Windows would list
+        }
+        if (isHiddenName(name))
+            file.attributes |= FILE_ATTRIBUTE_HIDDEN;
+        found.push_back(std::move(file));
+    }
+    return found;
+}
+
+} // namespace platform

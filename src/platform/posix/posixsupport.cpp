@@ -1,0 +1,180 @@
+#include "posixsupport.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::posix {
+
+void UniqueFd::reset(int fd)
+{
+    if (fd_ >= 0) {
+        const int saved = errno; // closing must not hide the error a caller is about to report
+        ::close(fd_);
+        errno = saved;
+    }
+    fd_ = fd;
+}
+
+std::string errnoText() { return std::strerror(errno); }
+
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i]))
+            return false;
+    return true;
+}
+
+std::optional<std::string> readWholeFile(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            return bytes;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+namespace {
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Where a write to path really lands: the target of a symbolic link, so that replacing the file
+// does not turn the link into a plain file.
+std::string resolvedTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string target = real;
+            std::free(real);
+            return target;
+        }
+    }
+    return path;
+}
+
+} // namespace
+
+bool replaceFileContents(const std::string& path, const std::string& bytes)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string target = resolvedTarget(path);
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+
+    // O_EXCL with mode 0666 lets the umask decide the permissions of a new file, as for any
+    // other file the user creates.
+    std::string temp;
+    UniqueFd fd;
+    for (int attempt = 0; attempt < 100 && !fd; ++attempt) {
+        temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fd.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd && errno != EEXIST)
+            return false;
+    }
+    if (!fd)
+        return false;
+
+    bool ok = writeAll(fd.get(), bytes);
+    if (ok && exists)
+        ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
+    if (ok)
+        ok = ::fsync(fd.get()) == 0;
+    if (ok)
+        ok = ::close(fd.release()) == 0;
+    if (ok)
+        ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        const int saved = errno;
+        fd.reset();
+        ::unlink(temp.c_str());
+        errno = saved;
+    }
+    return ok;
+}
+
+bool existingFileWritable(const std::string& path)
+{
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
+    return fd || errno == ENOENT;
+}
+
+bool makeDirectories(const std::string& path)
+{
+    if (path.empty())
+        return true;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return true;
+        errno = ENOTDIR;
+        return false;
+    }
+    const std::string parent = parentFolder(path);
+    if (!parent.empty() && parent != path && !makeDirectories(parent))
+        return false;
+    return ::mkdir(path.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+std::string parentFolder(const std::string& path)
+{
+    std::size_t end = path.size();
+    while (end > 1 && path[end - 1] == '/') // "a/b/" names the folder b
+        --end;
+    const std::size_t slash = path.rfind('/', end - 1);
+    if (slash == std::string::npos)
+        return {};
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::string userConfigHome()
+{
+    // An empty XDG_CONFIG_HOME counts as unset, as the base-directory rules say.
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+        return xdg;
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env && *env)
+        home = env;
+    else if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+        home = entry->pw_dir;
+    return home + "/.config";
+}
+
+} // namespace platform::posix

@@ -1,0 +1,71 @@
+#pragma once
+
+// Small POSIX helpers shared by the files of this backend.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::posix {
+
+// Owns one file descriptor.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd = -1);
+
+private:
+    int fd_ = -1;
+};
+
+// The text of the current errno.
+std::string errnoText();
+
+// ASCII-only case folding: names here are compared the way the emulated services compare them
+// for plain Latin letters, which is all the program uses.
+char asciiLower(char c);
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+// The whole file. nullopt with errno set when it can not be read (ENOENT when it is missing).
+std::optional<std::string> readWholeFile(const std::string& path);
+
+// Replaces the file's contents in one step: the bytes go to a temporary file in the same folder
+// that is then renamed over the target, so a reader (or a crash) never sees half a file. A
+// symbolic link is followed and its target replaced; the target's permissions are kept. False,
+// with errno set, on failure; the target is untouched then.
+bool replaceFileContents(const std::string& path, const std::string& bytes);
+
+// False, with errno set, when the existing file at path can not be opened for writing. A missing
+// file is no error: the write would create it.
+bool existingFileWritable(const std::string& path);
+
+// Creates the folder and every missing parent.
+bool makeDirectories(const std::string& path);
+
+// The folder part of path ("" when it has none), without the final separator.
+std::string parentFolder(const std::string& path);
+
+// ${XDG_CONFIG_HOME:-$HOME/.config}
+std::string userConfigHome();
+
+} // namespace platform::posix

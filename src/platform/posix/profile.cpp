@@ -1,0 +1,284 @@
+#include "platform/profile.h"
+
+#include "platform/errors.h"
+#include "posixsupport.h"
+
+#include <cerrno>
+#include <optional>
+#include <string_view>
+
+// The private-profile functions, read and written the way the system's own do it. The file is
+// kept as lines: only the line a call changes is rewritten, so comments, blank lines and the
+// spelling of untouched lines survive every write.
+namespace platform {
+
+namespace {
+
+using posix::equalsNoCase;
+
+// The system trims these around names and values: blanks, tabs, the other ASCII white space and
+// ^Z (an old DOS end-of-file mark).
+bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1a'; }
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+struct Line {
+    enum class Kind {
+        Blank,
+        Comment,  // begins with ";"
+        Section,  // "[name]"
+        Value,    // "key=value"
+        NoEquals, // any other text: it names a key that has no value
+    };
+    std::string text; // the line as in the file, without its line end
+    Kind kind = Kind::Blank;
+    std::string name;  // section or key name, trimmed
+    std::string value; // trimmed, quotes still on
+};
+
+Line classify(std::string text)
+{
+    Line line;
+    line.text = std::move(text);
+    const std::string_view body = trimmed(line.text);
+    if (body.empty())
+        return line;
+    if (body.front() == ';') {
+        line.kind = Line::Kind::Comment;
+        return line;
+    }
+    // A "[" without any "]" is no header: such a line is read as a key, as the system does.
+    if (body.front() == '[') {
+        const std::size_t close = body.rfind(']');
+        if (close != std::string_view::npos) {
+            line.kind = Line::Kind::Section;
+            line.name = trimmed(body.substr(1, close - 1));
+            return line;
+        }
+    }
+    const std::size_t equals = body.find('=');
+    if (equals == std::string_view::npos) {
+        line.kind = Line::Kind::NoEquals;
+        line.name = body;
+        return line;
+    }
+    line.kind = Line::Kind::Value;
+    line.name = trimmed(body.substr(0, equals));
+    line.value = trimmed(body.substr(equals + 1));
+    return line;
+}
+
+struct IniDocument {
+    std::string bom; // a UTF-8 byte-order mark is kept as it was
+    std::vector<Line> lines;
+};
+
+IniDocument parse(std::string_view bytes)
+{
+    IniDocument document;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        document.bom = bytes.substr(0, 3);
+        bytes.remove_prefix(3);
+    }
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\n');
+        std::string_view text = bytes.substr(0, end);
+        if (!text.empty() && text.back() == '\r')
+            text.remove_suffix(1);
+        document.lines.push_back(classify(std::string(text)));
+        if (end == std::string_view::npos)
+            break;
+        bytes.remove_prefix(end + 1);
+    }
+    return document;
+}
+
+// nullopt when the file can not be read; a missing file reads as an empty one.
+std::optional<IniDocument> load(const std::string& file)
+{
+    const auto bytes = posix::readWholeFile(file);
+    if (bytes)
+        return parse(*bytes);
+    if (errno == ENOENT || errno == ENOTDIR)
+        return IniDocument{};
+    return std::nullopt;
+}
+
+void save(const std::string& file, const IniDocument& document)
+{
+    std::string bytes = document.bom;
+    for (const Line& line : document.lines)
+        bytes += line.text + "\r\n";
+    // Windows refuses to write a read-only file, so no rename may sneak past its permissions.
+    if (!posix::existingFileWritable(file) || !posix::replaceFileContents(file, bytes))
+        throw PlatformError("Unable to write to " + file);
+}
+
+struct SectionRange {
+    std::size_t header; // index of the "[name]" line
+    std::size_t end;    // one past its last line
+};
+
+// Only the first section of a name counts; later ones of the same name are never read or changed.
+std::optional<SectionRange> findSection(const IniDocument& document, std::string_view section)
+{
+    const std::string_view wanted = trimmed(section);
+    const auto& lines = document.lines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind != Line::Kind::Section || !equalsNoCase(lines[i].name, wanted))
+            continue;
+        std::size_t end = i + 1;
+        while (end < lines.size() && lines[end].kind != Line::Kind::Section)
+            ++end;
+        return SectionRange{i, end};
+    }
+    return std::nullopt;
+}
+
+// The first line of the section naming key, with or without "="; an empty name names nothing.
+std::optional<std::size_t> findKey(const IniDocument& document, const SectionRange& range,
+                                   std::string_view key)
+{
+    const std::string_view wanted = trimmed(key);
+    if (wanted.empty())
+        return std::nullopt;
+    for (std::size_t i = range.header + 1; i < range.end; ++i) {
+        const Line& line = document.lines[i];
+        if ((line.kind == Line::Kind::Value || line.kind == Line::Kind::NoEquals) &&
+            equalsNoCase(line.name, wanted))
+            return i;
+    }
+    return std::nullopt;
+}
+
+// A value wrapped in a matching pair of double or single quotes is returned without them.
+std::string unquoted(std::string_view value)
+{
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return std::string(value.substr(1, value.size() - 2));
+    return std::string(value);
+}
+
+// The system drops trailing blanks of the fallback (all but its first character) and then
+// treats it like a value read from the file.
+std::string fallbackValue(std::string_view fallback)
+{
+    while (fallback.size() > 1 && fallback.back() == ' ')
+        fallback.remove_suffix(1);
+    return unquoted(fallback);
+}
+
+} // namespace
+
+std::string getProfileString(const std::string& file, const std::string& section,
+                             const std::string& key, const std::string& fallback)
+{
+    const auto document = load(file);
+    if (!document)
+        return fallbackValue(fallback);
+    const auto range = findSection(*document, section);
+    if (!range)
+        return fallbackValue(fallback);
+    const auto index = findKey(*document, *range, key);
+    // The first line of that name decides, even when it has no "=" and a later one would.
+    if (!index || document->lines[*index].kind != Line::Kind::Value)
+        return fallbackValue(fallback);
+    return unquoted(document->lines[*index].value);
+}
+
+std::vector<std::string> getProfileSectionKeys(const std::string& file, const std::string& section)
+{
+    std::vector<std::string> keys;
+    const auto document = load(file);
+    const auto range = document ? findSection(*document, section) : std::nullopt;
+    if (!range)
+        return keys;
+    // Lines without "=" (and "=value" lines without a name) are not listed.
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        const Line& line = document->lines[i];
+        if (line.kind == Line::Kind::Value && !line.name.empty())
+            keys.push_back(line.name);
+    }
+    return keys;
+}
+
+std::vector<std::string> getProfileSectionNames(const std::string& file)
+{
+    std::vector<std::string> names;
+    if (const auto document = load(file))
+        for (const Line& line : document->lines)
+            if (line.kind == Line::Kind::Section && !line.name.empty())
+                names.push_back(line.name);
+    return names;
+}
+
+void writeProfileString(const std::string& file, const std::string& section,
+                        const std::string& key, const std::string& value)
+{
+    auto document = load(file);
+    if (!document)
+        throw PlatformError("Unable to write to " + file);
+    auto& lines = document->lines;
+    const std::string sectionName(trimmed(section));
+    const std::string keyName(trimmed(key));
+    std::string_view newValue = value;
+    while (!newValue.empty() && isBlank(newValue.front()))
+        newValue.remove_prefix(1);
+
+    const auto range = findSection(*document, sectionName);
+    if (!range) {
+        lines.push_back(classify("[" + sectionName + "]"));
+        lines.push_back(classify(keyName + "=" + std::string(newValue)));
+    } else if (const auto index = findKey(*document, *range, keyName)) {
+        Line& line = lines[*index];
+        if (line.kind == Line::Kind::Value && line.value == newValue)
+            return; // nothing changes, so the file is left alone
+        line = classify(line.name + "=" + std::string(newValue));
+    } else {
+        // After the last line of the section that is not blank, so blank lines that separate it
+        // from the next section stay where they are.
+        std::size_t at = range->end;
+        while (at > range->header + 1 && lines[at - 1].kind == Line::Kind::Blank)
+            --at;
+        lines.insert(lines.begin() + static_cast<long>(at),
+                     classify(keyName + "=" + std::string(newValue)));
+    }
+    save(file, *document);
+}
+
+void deleteProfileKey(const std::string& file, const std::string& section, const std::string& key)
+{
+    auto document = load(file);
+    if (!document)
+        throw PlatformError("Unable to write to " + file);
+    const auto range = findSection(*document, section);
+    const auto index = range ? findKey(*document, *range, key) : std::nullopt;
+    if (!index)
+        return;
+    document->lines.erase(document->lines.begin() + static_cast<long>(*index));
+    save(file, *document);
+}
+
+void eraseProfileSection(const std::string& file, const std::string& section)
+{
+    auto document = load(file);
+    if (!document)
+        throw PlatformError("Unable to write to " + file);
+    const auto range = findSection(*document, section);
+    if (!range)
+        return;
+    auto& lines = document->lines;
+    lines.erase(lines.begin() + static_cast<long>(range->header),
+                lines.begin() + static_cast<long>(range->end));
+    save(file, *document);
+}
+
+} // namespace platform

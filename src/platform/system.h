@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// The full path of the running executable (UTF-8). Throws PlatformError when it can not be read.
+std::string executablePath();
+
+// The folder of the running executable, ending in the native separator.
+std::string programDir();
+
+// The environment variable, or nullopt when it is not set.
+std::optional<std::string> environmentVariable(const std::string& name);
+
+// The folder named by "APPDATA"; POSIX falls back to ${XDG_CONFIG_HOME:-~/.config} when unset.
+std::string appDataDir();
+
+// QueryPerformanceCounter / QueryPerformanceFrequency.
+std::int64_t performanceCounter();
+std::int64_t performanceFrequency();
+
+// Brings a window of another instance of the program to the front, restoring it when it is
+// minimised. POSIX: there is no such window to reach; nothing happens.
+void restoreAndActivateWindow(std::uint32_t windowHandle);
+
+} // namespace platform

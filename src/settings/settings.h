@@ -1,0 +1,117 @@
+#pragma once
+
+#include "common/shortcut.h"
+#include "wallpaper/apply.h"
+#include "windows/formbase.h"
+
+#include <array>
+#include <cstdint>
+
+class HotKeyEdit;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class SpinEdit;
+
+// The settings window. Its controls (and the advanced options' check box) are the live settings:
+// every reader asks the control at the moment it needs the value; the settings file is only the
+// persistent copy, read by LoadSettings and written by SaveSettings.
+class TForm2 : public FormBase, public WallpaperSettings {
+    Q_OBJECT
+public:
+    TForm2(AppContext& context, Forms& forms);
+
+    // Registers the initial hotkey, fills the category list from the catalog, loads the settings
+    // and puts the log-on entry in step with them.
+    void FormCreate() override;
+
+    // The settings file into the controls, and the controls into the file.
+    void LoadSettings(const QString& path);
+    void SaveSettings(const QString& path);
+
+    // "Run at Windows Startup" toggled (by the user or by LoadSettings).
+    void CheckBox1Click();
+    // "Let Tapestron manage Wallpaper Position" toggled.
+    void CheckBox5Click();
+    // A position button became the checked one of its group: it alone is bold.
+    void RadioButtonClick(QRadioButton* chosen);
+
+    // The hotkey registration; identifier 0 when none is registered.
+    std::uint16_t hotKeyId() const { return hotKeyId_; }
+
+    // WallpaperSettings
+    PositionChoice autoPosition() const override;
+    PositionChoice customPosition() const override;
+    bool managePosition() const override;
+    bool transparentText() const override;
+
+    QTabWidget* PageControl1;
+    // General
+    QCheckBox* CheckBox1;
+    QCheckBox* CheckBox3;
+    QCheckBox* CheckBox2;
+    QCheckBox* CheckBox4;
+    QLabel* Label5;
+    QLabel* lab;
+    HotKeyEdit* HotKey1;
+    QLabel* Label3;
+    SpinEdit* edit4;
+    QPushButton* Button4;
+    QLabel* Label4;
+    // Auto Wallpaper Mode
+    QCheckBox* CheckBox5;
+    QGroupBox* GroupBox1;
+    QRadioButton* RadioButton1;
+    QRadioButton* RadioButton2;
+    QRadioButton* RadioButton3;
+    QRadioButton* RadioButton4;
+    QLabel* Label2;
+    SpinEdit* edit2;
+    SpinEdit* edit3;
+    QGroupBox* GroupBox2;
+    QLabel* Label1;
+    SpinEdit* edit1;
+    QComboBox* ComboBox1;
+    QGroupBox* GroupBox3;
+    QLabel* Label6;
+    QComboBox* ComboBox2;
+    // Custom Wallpaper Mode
+    QGroupBox* GroupBox4;
+    QRadioButton* RadioButton5;
+    QRadioButton* RadioButton6;
+    QRadioButton* RadioButton7;
+    QRadioButton* RadioButton8;
+    QLabel* Label9;
+    SpinEdit* edit5;
+    SpinEdit* edit6;
+    QGroupBox* GroupBox5;
+    QLabel* Label10;
+    SpinEdit* edit7;
+    QComboBox* ComboBox4;
+    QGroupBox* GroupBox6;
+    QComboBox* ComboBox3;
+    QPushButton* Button2;
+    // Below the pages
+    QPushButton* BitBtn1;
+    QPushButton* Button1;
+    QPushButton* Button3;
+
+private:
+    QWidget* buildGeneralPage();
+    QWidget* buildAutoPage();
+    QWidget* buildCustomPage();
+    std::array<QRadioButton*, 4> buildPositionGroup(QGroupBox* group, QLabel*& label,
+                                                    SpinEdit*& x, SpinEdit*& y);
+    void loadProfiles(const class IniFile& file);
+    void registerHotKey(const Shortcut& shortcut);
+    void unregisterHotKey();
+    std::uintptr_t windowHandle();
+
+    std::array<QRadioButton*, 4> autoButtons_{};
+    std::array<QRadioButton*, 4> customButtons_{};
+    std::uint16_t hotKeyId_ = 0;
+};

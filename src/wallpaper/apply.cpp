@@ -1,0 +1,184 @@
+#include "apply.h"
+
+#include "common/errors.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/strings.h"
+#include "platform/desktop.h"
+#include "platform/registry.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <string>
+
+namespace {
+
+using platform::RootKey;
+
+const std::string DesktopKey = "Control Panel\\Desktop";
+const std::string AdvancedKey =
+    "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\";
+
+void writeDesktopValues(platform::Platform& system, const QString& path, const QString& tile,
+                        int style, int originX, int originY)
+{
+    platform::Registry& registry = *system.registry;
+    if (!registry.createKey(RootKey::CurrentUser, DesktopKey))
+        throw AppError(QStringLiteral("Failed to set data for 'Wallpaper'"));
+    const auto put = [&](const char* name, const QString& value) {
+        registry.writeString(RootKey::CurrentUser, DesktopKey, name, toStd(value));
+    };
+    put("Wallpaper", path);
+    put("TileWallpaper", tile);
+    put("WallpaperStyle", QString::number(style));
+    put("WallpaperOriginX", QString::number(originX));
+    put("WallpaperOriginY", QString::number(originY));
+    // SPIF_SENDWININICHANGE alone: the values are written above, and SPIF_UPDATEINIFILE would have
+    // the system store its own idea of them on top. A failure leaves the old picture showing, and
+    // there is nothing better to do about it, so the result is not looked at.
+    system.desktop->reloadWallpaper(platform::SPIF_SENDWININICHANGE);
+}
+
+// The managed-position hint of automatic mode, as in ApplyAutoModePosition.
+void applyManagedHint(platform::Platform& system, const WallpaperSettings& settings,
+                      const QString& hint)
+{
+    if (hint == QLatin1String("0"))
+        applyPositionChoice(system, settings.autoPosition());
+    else if (hint == QLatin1String("1"))
+        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
+    else if (hint == QLatin1String("2"))
+        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeStretched, 0, 0);
+}
+
+QString defaultMode()
+{
+    return IniFile(settingsFilePath())
+        .readString(QStringLiteral("General"), QStringLiteral("DefaultMode"), QString());
+}
+
+} // namespace
+
+void ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int mode, int originX,
+                           int originY)
+{
+    // The desktop knows tiling and a style; centred and tiled pictures both have style 0, and the
+    // origin is only honoured for its own mode.
+    QString tile = QStringLiteral("0");
+    int style = mode;
+    int x = 0;
+    int y = 0;
+    switch (mode) {
+    case ModeTiled:
+        tile = QStringLiteral("1");
+        style = 0;
+        break;
+    case ModeCentered:
+        style = 0;
+        break;
+    case ModeOrigin:
+        style = 0;
+        x = originX;
+        y = originY;
+        break;
+    default:
+        break;
+    }
+    writeDesktopValues(system, path, tile, style, x, y);
+}
+
+void WriteDesktopWallpaperValues(platform::Platform& system, const QString& path,
+                                 const QString& tile, int style, int originX, int originY)
+{
+    writeDesktopValues(system, path, tile, style, originX, originY);
+}
+
+void ApplyIconTextTransparency(platform::Platform& system, bool transparent)
+{
+    // Creating the key would hand the shell a setting it never had; only an existing one is set.
+    if (system.registry->keyExists(RootKey::CurrentUser, AdvancedKey))
+        system.registry->writeDword(RootKey::CurrentUser, AdvancedKey, "ListviewShadow",
+                                    transparent ? 1 : 0);
+    system.desktop->broadcastSettingChange();
+}
+
+void applyPositionChoice(platform::Platform& system, const PositionChoice& choice)
+{
+    // Every checked button is applied, in this fixed order; the window lets only one be checked.
+    if (choice.centered)
+        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
+    if (choice.tiled)
+        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeTiled, 0, 0);
+    if (choice.stretched)
+        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeStretched, 0, 0);
+    if (choice.origin) {
+        const int x = toInteger(choice.originX);
+        const int y = toInteger(choice.originY);
+        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeOrigin, x, y);
+    }
+}
+
+void ApplyCustomModePosition(platform::Platform& system, const WallpaperSettings& settings)
+{
+    applyPositionChoice(system, settings.customPosition());
+}
+
+void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& settings,
+                           const QString& hint)
+{
+    if (!settings.managePosition())
+        applyPositionChoice(system, settings.autoPosition());
+    else
+        applyManagedHint(system, settings, hint);
+}
+
+void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSettings& settings,
+                              int managedPositionHint)
+{
+    const auto shown = system.registry->readValue(RootKey::CurrentUser, DesktopKey, "Wallpaper");
+    const std::string* shownPath = shown ? std::get_if<std::string>(&*shown) : nullptr;
+    // The user chose another wallpaper since: leave it alone. The comparison is exact, as the
+    // desktop's own value is what was written here.
+    if (fromStd(shownPath ? *shownPath : std::string()) != currentBitmapPath())
+        return;
+
+    if (defaultMode() == QLatin1String("auto")) {
+        if (settings.managePosition())
+            applyManagedHint(system, settings, QString::number(managedPositionHint));
+        else
+            applyPositionChoice(system, settings.autoPosition());
+    }
+    // Read again: the file is the settings window's, and each step looks at it afresh.
+    if (defaultMode() == QLatin1String("custom"))
+        ApplyCustomModePosition(system, settings);
+}
+
+void CopyWholeFile(const QString& source, const QString& target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(source, in.errorString()));
+    // Truncating the target would destroy a source that is the same file.
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
+        return;
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw AppError(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(target, out.errorString()));
+    char buffer[64 * 1024];
+    for (;;) {
+        const qint64 count = in.read(buffer, sizeof buffer);
+        if (count < 0)
+            throw AppError(
+                QStringLiteral("Cannot read file \"%1\". %2").arg(source, in.errorString()));
+        if (count == 0)
+            break;
+        if (out.write(buffer, count) != count)
+            throw AppError(
+                QStringLiteral("Cannot write file \"%1\". %2").arg(target, out.errorString()));
+    }
+    if (!out.flush())
+        throw AppError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(target, out.errorString()));
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QString>
+
+// Making current.bmp the desktop wallpaper.
+
+// Position modes of ApplyDesktopWallpaper. They are not the stored "DisplayMethod" numbers
+// (Centered = 1, Tiled = 2, Stretched = 3, origin = 4), which are converted by name.
+enum WallpaperMode { ModeTiled = 0, ModeCentered = 1, ModeStretched = 2, ModeOrigin = 3 };
+
+// One position group of the settings window, read at the moment of use.
+struct PositionChoice {
+    bool centered = false;
+    bool tiled = false;
+    bool stretched = false;
+    bool origin = false;
+    QString originX; // the spin edits' texts, converted only when origin is chosen
+    QString originY;
+};
+
+// What the wallpaper steps read from the live settings.
+class WallpaperSettings {
+public:
+    virtual ~WallpaperSettings() = default;
+    virtual PositionChoice autoPosition() const = 0;   // automatic mode's group
+    virtual PositionChoice customPosition() const = 0; // custom mode's group
+    virtual bool managePosition() const = 0;           // "Let Tapestron manage Wallpaper Position"
+    virtual bool transparentText() const = 0;          // "Set Transparent Text"
+};
+
+// Writes the five desktop values of HKEY_CURRENT_USER\Control Panel\Desktop for path and mode
+// (origin used by ModeOrigin only), then tells the desktop to reload. Registry failures throw.
+void ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int mode, int originX,
+                           int originY);
+
+// The raw variant that puts saved values back unchanged, then tells the desktop to reload.
+void WriteDesktopWallpaperValues(platform::Platform& system, const QString& path,
+                                 const QString& tile, int style, int originX, int originY);
+
+// Sets "ListviewShadow" under ...\Explorer\Advanced when that key exists (never creating it), then
+// broadcasts the setting change in every case.
+void ApplyIconTextTransparency(platform::Platform& system, bool transparent);
+
+// Applies current.bmp with the checked button of choice (Centered, Tiled, Stretched, origin, in
+// that order). An origin text that is not an integer throws the conversion error.
+void applyPositionChoice(platform::Platform& system, const PositionChoice& choice);
+
+// current.bmp with the custom group's position.
+void ApplyCustomModePosition(platform::Platform& system, const WallpaperSettings& settings);
+
+// current.bmp for automatic mode: the automatic group's position, or, when the program manages the
+// position, the hint: "0" the group's choice, "1" centred, "2" stretched, anything else nothing at
+// all (the registry is left as it is and the desktop is not told).
+void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& settings,
+                           const QString& hint);
+
+// After the settings were saved: when the desktop shows exactly current.bmp (case-sensitive),
+// applies the position of the mode named by [General] DefaultMode ("auto" with managedPositionHint
+// when the program manages the position, or "custom"); otherwise leaves the desktop alone.
+void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSettings& settings,
+                              int managedPositionHint);
+
+// Copies every byte of source over target (created or truncated). Throws AppError on a missing
+// source or a target that can not be written.
+void CopyWholeFile(const QString& source, const QString& target);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+struct AppContext;
+struct Forms;
+
+// What every window of the program shares: its caption, its fixed client size, the program's
+// font, the place in the middle of the screen, and the context and windows it talks to.
+class FormBase : public QWidget {
+    Q_OBJECT
+public:
+    FormBase(AppContext& context, Forms& forms, const QString& caption, QSize clientSize,
+             bool resizable = false);
+
+    // The creation step: the start-up work this window does once its controls exist.
+    virtual void FormCreate() {}
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+    AppContext& context;
+    Forms& forms;
+};

@@ -1,0 +1,147 @@
+#include "app/forms.h"
+#include "app/instanceguard.h"
+#include "app/main.h"
+#include "settings/advopt.h"
+#include "settings/settings.h"
+#include "common/strings.h"
+#include "fixtures.h"
+#include "platform/instance.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ProgramWindowsTest : public WindowsFixture {};
+
+TEST_F(ProgramWindowsTest, TwelveWindowsExistHiddenWithTheirCaptions)
+{
+    Forms& f = start();
+    const std::vector<std::pair<QWidget*, QString>> windows{
+        {f.Form1.get(), "Tapestron - Windows Wallpaper Changer"},
+        {f.Form9.get(), "Advanced Options"},
+        {f.Form2.get(), "Settings"},
+    };
+    for (const auto& [window, caption] : windows) {
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->windowTitle(), caption);
+        EXPECT_FALSE(window->isVisible());
+    }
+    const QStringList captions{"About", "Tapestron Wizard", "Error", "Update", "Profile Editor",
+                               "Wallpaper Previews - Here you can view samples from selected category.",
+                               "Wait...", "Plugin Manager", "Plugin Info"};
+    QStringList found;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (captions.contains(window->windowTitle())) {
+            found.append(window->windowTitle());
+            EXPECT_FALSE(window->isVisible());
+        }
+    found.sort();
+    QStringList expected = captions;
+    expected.sort();
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(f.Form1->size(), QSize(435, 420));
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
+}
+
+TEST_F(ProgramWindowsTest, TheCloseButtonHidesOnlyExitCloses)
+{
+    Forms& f = start();
+    TForm1& main = *f.Form1;
+    main.show();
+    EXPECT_FALSE(main.close());
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_FALSE(main.ExitRequested);
+
+    main.show();
+    main.Close1Click();
+    EXPECT_TRUE(main.ExitRequested);
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(ProgramWindowsTest, TheEndOfTheSessionIsNeverRefused)
+{
+    Forms& f = start();
+    f.Form1->show();
+    EXPECT_TRUE(f.Form1->QueryEndSession());
+    EXPECT_TRUE(f.Form1->close());
+}
+
+// The real executable, started as a user would, each copy in a program folder of its own.
+class SingleInstanceTest : public AppFixture {
+protected:
+    QString install(const QString& folder)
+    {
+        const fs::path dir = fs::path(tempPath(folder).toStdString());
+        fs::create_directories(dir);
+        fs::copy(fs::path(TAPESTRON_TEST_BIN_DIR) / "data", dir / "data", fs::copy_options::recursive);
+        fs::copy_file(TAPESTRON_EXECUTABLE, dir / "tapestron");
+        return QString::fromStdString((dir / "tapestron").string());
+    }
+
+    std::unique_ptr<QProcess> launch(const QString& executable)
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process->setProcessEnvironment(env);
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(executable, {});
+        EXPECT_TRUE(process->waitForStarted(10000));
+        return process;
+    }
+
+    // Waits until the instance at executable has checked itself in.
+    static bool registered(const QString& executable)
+    {
+        const std::string name = toStd(InstanceGuard::recordName(executable));
+        const QDeadlineTimer deadline(15000);
+        while (!deadline.hasExpired()) {
+            if (auto record = platform::openSharedBlock(name, 8); record && record->readWord(4) > 0)
+                return true;
+            QThread::msleep(20);
+        }
+        return false;
+    }
+
+    static void stop(QProcess& process)
+    {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+};
+
+TEST_F(SingleInstanceTest, ADuplicateEndsAtOnceACopyElsewhereRunsAndAKilledInstanceBlocksNothing)
+{
+    const QString exe = install("a");
+    const QString copy = install("b");
+
+    auto first = launch(exe);
+    ASSERT_TRUE(registered(exe));
+
+    auto duplicate = launch(exe);
+    ASSERT_TRUE(duplicate->waitForFinished(15000));
+    EXPECT_EQ(duplicate->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(duplicate->exitCode(), 0);
+    EXPECT_EQ(first->state(), QProcess::Running);
+
+    auto beside = launch(copy);
+    ASSERT_TRUE(registered(copy));
+    EXPECT_FALSE(beside->waitForFinished(500));
+
+    stop(*first); // kill -9: nothing gets to clean up
+    auto restarted = launch(exe);
+    ASSERT_TRUE(registered(exe));
+    EXPECT_FALSE(restarted->waitForFinished(500));
+
+    stop(*restarted);
+    stop(*beside);
+}
+
+} // namespace

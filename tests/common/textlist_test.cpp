@@ -1,0 +1,75 @@
+#include "common/errors.h"
+#include "common/textlist.h"
+#include "fixtures.h"
+
+#include <QFile>
+
+namespace {
+
+class TextListTest : public AppFixture {};
+
+TEST(TextLines, EveryLineEndCountsAndAFinalOneStartsNoEntry)
+{
+    EXPECT_EQ(splitTextLines("a\r\nb\nc\rd"), (QByteArrayList{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitTextLines("a\r\n"), QByteArrayList{"a"});
+    EXPECT_EQ(splitTextLines("a\n\n"), (QByteArrayList{"a", ""}));
+    EXPECT_EQ(splitTextLines("\r\r"), (QByteArrayList{"", ""}));
+    EXPECT_EQ(splitTextLines("a\n\rb"), (QByteArrayList{"a", "", "b"})); // LF CR is two ends
+    EXPECT_TRUE(splitTextLines("").isEmpty());
+    EXPECT_EQ(splitTextLines("last"), QByteArrayList{"last"});
+}
+
+TEST_F(TextListTest, WritesCrLfAfterEveryLineAndKeepsBytes)
+{
+    const QString path = tempPath("list.tsl");
+    const QByteArrayList lines{"C:\\Pictures\\caf\xe9.jpg", "", "second"};
+    writeTextLines(path, lines);
+    EXPECT_EQ(readFileBytes(path.toStdString()),
+              std::string("C:\\Pictures\\caf\xe9.jpg\r\n\r\nsecond\r\n"));
+    EXPECT_EQ(readTextLines(path), lines);
+}
+
+TEST_F(TextListTest, ReplacingALongerFileLeavesOnlyTheNewLines)
+{
+    const QString path = tempPath("list.tsl");
+    writeTextList(path, {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
+    writeTextList(path, {QStringLiteral("x")});
+    EXPECT_EQ(readFileBytes(path.toStdString()), "x\r\n");
+}
+
+TEST_F(TextListTest, MissingFileAndMissingFolderGiveClearErrors)
+{
+    const QString missing = tempPath("none.tsl");
+    try {
+        readTextList(missing);
+        FAIL() << "no error";
+    } catch (const AppError& error) {
+        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot open file \"%1\".").arg(missing)))
+            << error.what();
+    }
+    const QString unwritable = tempPath("no/such/folder/list.tsl");
+    EXPECT_THROW(writeTextList(unwritable, {QStringLiteral("a")}), AppError);
+    EXPECT_FALSE(QFile::exists(unwritable));
+}
+
+TEST(Integers, WholeNumbersOnly)
+{
+    EXPECT_EQ(parseInteger(QStringLiteral(" 42 ")), 42);
+    EXPECT_EQ(parseInteger(QStringLiteral("-5")), -5);
+    EXPECT_EQ(parseInteger(QStringLiteral("$1F")), 31);
+    EXPECT_EQ(parseInteger(QStringLiteral("0x1f")), 31);
+    EXPECT_EQ(parseInteger(QStringLiteral("-2147483648")), INT_MIN);
+    EXPECT_EQ(parseInteger(QStringLiteral("2147483648")), std::nullopt);
+    EXPECT_EQ(parseInteger(QStringLiteral("12abc")), std::nullopt);
+    EXPECT_EQ(parseInteger(QStringLiteral("1.5")), std::nullopt);
+    EXPECT_EQ(parseInteger(QString()), std::nullopt);
+    EXPECT_EQ(parseInteger(QStringLiteral("-")), std::nullopt);
+    try {
+        toInteger(QStringLiteral("abc"));
+        FAIL() << "no error";
+    } catch (const AppError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("'abc' is not a valid integer value"));
+    }
+}
+
+} // namespace

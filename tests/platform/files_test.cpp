@@ -1,0 +1,136 @@
+#include "platform/files.h"
+#include "tempenv.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace platform;
+using Set = std::set<std::string>;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+protected:
+    std::map<std::string, FoundFile> found(const std::string& mask = "*")
+    {
+        std::map<std::string, FoundFile> map;
+        for (const FoundFile& file : findFiles(dir.path(), mask))
+            map[file.name] = file;
+        return map;
+    }
+
+    Set names(const std::string& mask)
+    {
+        Set result;
+        for (const auto& entry : found(mask))
+            result.insert(entry.first);
+        return result;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(FilesTest, MovesReplaceOnlyWhenAskedTo)
+{
+    writeFileBytes(dir.file("a.txt"), "A");
+    writeFileBytes(dir.file("b.txt"), "B");
+    EXPECT_FALSE(moveFileNoReplace(dir.file("a.txt"), dir.file("b.txt")));
+    EXPECT_EQ(readFileBytes(dir.file("a.txt")), "A");
+    EXPECT_EQ(readFileBytes(dir.file("b.txt")), "B");
+
+    EXPECT_TRUE(moveFileNoReplace(dir.file("a.txt"), dir.file("c.txt")));
+    EXPECT_FALSE(fileExists(dir.file("a.txt")));
+    EXPECT_FALSE(moveFileNoReplace(dir.file("a.txt"), dir.file("d.txt")));
+
+    EXPECT_TRUE(moveFileReplacing(dir.file("c.txt"), dir.file("b.txt")));
+    EXPECT_FALSE(fileExists(dir.file("c.txt")));
+    EXPECT_EQ(readFileBytes(dir.file("b.txt")), "A");
+}
+
+TEST_F(FilesTest, FilesAndFoldersAreToldApart)
+{
+    writeFileBytes(dir.file("file"), "x");
+    EXPECT_TRUE(fileExists(dir.file("file")));
+    EXPECT_FALSE(directoryExists(dir.file("file")));
+    EXPECT_TRUE(directoryExists(dir.path()));
+    EXPECT_FALSE(fileExists(dir.path()));
+    EXPECT_FALSE(fileExists(dir.file("missing")) || directoryExists(dir.file("missing")));
+
+    EXPECT_TRUE(createDirectory(dir.file("sub")));
+    EXPECT_FALSE(createDirectory(dir.file("sub")));
+    EXPECT_FALSE(createDirectory(dir.file("missing/sub")));
+    EXPECT_FALSE(deleteFile(dir.file("sub")));
+    EXPECT_TRUE(deleteFile(dir.file("file")));
+    EXPECT_FALSE(fileExists(dir.file("file")));
+    EXPECT_FALSE(deleteFile(dir.file("file")));
+}
+
+TEST_F(FilesTest, FindFilesReportsAttributesAndSizes)
+{
+    writeFileBytes(dir.file("picture.jpg"), std::string(1234, 'x'));
+    writeFileBytes(dir.file("locked.txt"), "12345");
+    fs::permissions(dir.file("locked.txt"),
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::create_directory(dir.file("folder"));
+
+    const auto all = found();
+    EXPECT_EQ(all.size(), 5u); // with "." and ".."
+    EXPECT_EQ(all.at("picture.jpg").attributes, FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(all.at("picture.jpg").size, 1234u);
+    EXPECT_EQ(all.at("locked.txt").attributes, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(all.at("folder").attributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_TRUE(all.at("..").attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(all.at("..").attributes & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(findFiles(dir.file("missing"), "*").empty());
+
+    EXPECT_FALSE(deleteFile(dir.file("locked.txt"))); // as Windows refuses for read-only files
+    EXPECT_TRUE(fileExists(dir.file("locked.txt")));
+}
+
+TEST_F(FilesTest, MasksMatchWithoutCase)
+{
+    for (const char* name : {"a.TSL", "b.tsl", "ab.tsl", "c.ts", "README", "notes.txt"})
+        writeFileBytes(dir.file(name), "");
+    EXPECT_EQ(names("*.tsl"), (Set{"a.TSL", "ab.tsl", "b.tsl"}));
+    EXPECT_EQ(names("*.TsL"), (Set{"a.TSL", "ab.tsl", "b.tsl"}));
+    EXPECT_EQ(names("?.tsl"), (Set{"a.TSL", "b.tsl"}));
+    EXPECT_EQ(names("read*"), (Set{"README"}));
+    EXPECT_EQ(names("readme.*"), (Set{"README"}));
+    EXPECT_EQ(names("*.*"), (Set{".", "..", "a.TSL", "ab.tsl", "b.tsl", "c.ts", "README",
+                                 "notes.txt"}));
+    EXPECT_TRUE(names("*.jpg").empty());
+}
+
+#ifndef _WIN32
+// Dot names, symbolic links and special files are POSIX matters.
+TEST_F(FilesTest, PosixDotNamesLinksAndSpecialFiles)
+{
+    writeFileBytes(dir.file(".hidden"), "abc");
+    fs::create_directory(dir.file("real"));
+    writeFileBytes(dir.file("real/target.bmp"), "123456");
+    fs::create_directory_symlink(dir.file("real"), dir.file("linked folder"));
+    fs::create_symlink(dir.file("real/target.bmp"), dir.file("linked.bmp"));
+    fs::create_symlink(dir.file("nothing"), dir.file("dangling"));
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+
+    const auto all = found();
+    EXPECT_EQ(all.at(".hidden").attributes, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(all.at(".").attributes, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(all.at("linked folder").attributes,
+              FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(all.at("linked.bmp").attributes, FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(all.at("linked.bmp").size, 6u);
+    EXPECT_EQ(all.count("dangling") + all.count("pipe"), 0u);
+}
+#endif
+
+} // namespace

@@ -1,0 +1,106 @@
+#include "fixtures.h"
+
+#include "app/forms.h"
+#include "common/strings.h"
+#include "platform/registry.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+bool ScriptedDialogs::askYesNo(const QString& text)
+{
+    questions.push_back(text);
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+bool RecordingDesktop::reloadWallpaper(std::uint32_t flags)
+{
+    calls.push_back({Call::ReloadWallpaper, flags, 0});
+    return true;
+}
+
+bool RecordingDesktop::setSysColor(int element, std::uint32_t colour)
+{
+    calls.push_back({Call::SetSysColor, static_cast<std::uint32_t>(element), colour});
+    return true;
+}
+
+void RecordingDesktop::broadcastSettingChange() { calls.push_back({Call::Broadcast, 0, 0}); }
+
+namespace {
+
+platform::Platform makeSystem(RecordingDesktop*& desktop)
+{
+    platform::Platform system = platform::createPlatform();
+    auto recording = std::make_unique<RecordingDesktop>();
+    desktop = recording.get();
+    system.desktop = std::move(recording);
+    return system;
+}
+
+std::string prepareProgramDir(const TempDir& root)
+{
+    const fs::path program = fs::path(root.path()) / "program";
+    fs::create_directories(program / "plugins");
+    fs::copy(fs::path(TAPESTRON_TEST_BIN_DIR) / "data", program / "data",
+             fs::copy_options::recursive);
+    return program.string();
+}
+
+} // namespace
+
+AppFixture::AppFixture()
+    : appDataEnv("APPDATA", root.file("appdata")),
+      registryEnv("TAPESTRON_REGISTRY", root.file("registry.reg")),
+      system(makeSystem(desktop)),
+      context{system, dialogs, fromStd(prepareProgramDir(root))}
+{
+    fs::create_directories(root.file("appdata"));
+    fs::create_directories(root.file("scratch"));
+}
+
+AppFixture::~AppFixture() = default;
+
+QString AppFixture::appData() const { return fromStd(root.file("appdata")); }
+
+QString AppFixture::userData() const
+{
+    fs::create_directories(root.file("appdata/Tapestron"));
+    return fromStd(root.file("appdata/Tapestron"));
+}
+
+QString AppFixture::programDir() const { return context.programDir(); }
+
+QString AppFixture::tempPath(const QString& name) const
+{
+    return fromStd(root.file("scratch/")) + name;
+}
+
+QString AppFixture::regString(const QString& key, const QString& name) const
+{
+    const auto value = system.registry->readValue(platform::RootKey::CurrentUser, toStd(key),
+                                                  toStd(name));
+    if (!value)
+        return QString();
+    if (const auto* text = std::get_if<std::string>(&*value))
+        return fromStd(*text);
+    return QString::number(std::get<std::uint32_t>(*value));
+}
+
+WindowsFixture::WindowsFixture() = default;
+
+WindowsFixture::~WindowsFixture() = default;
+
+Forms& WindowsFixture::start()
+{
+    forms = std::make_unique<Forms>(context);
+    forms->createWindows();
+    return *forms;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "common/context.h"
+#include "common/dialogs.h"
+#include "platform/platform.h"
+#include "tempenv.h"
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+// Dialogs whose answers the test scripts; every shown text is kept in order.
+class ScriptedDialogs : public Dialogs {
+public:
+    void showMessage(const QString& text) override { messages.push_back(text); }
+    void showError(const QString& text) override { errors.push_back(text); }
+    bool askYesNo(const QString& text) override;
+
+    QStringList messages;
+    QStringList errors;
+    QStringList questions;
+    std::deque<bool> answers; // taken in order; a question with no answer left fails the test
+};
+
+// A desktop that records what it is told, in order.
+class RecordingDesktop : public platform::Desktop {
+public:
+    struct Call {
+        enum Kind { ReloadWallpaper, SetSysColor, Broadcast } kind;
+        std::uint32_t a = 0; // flags, or the element
+        std::uint32_t b = 0; // the colour
+    };
+    bool reloadWallpaper(std::uint32_t flags) override;
+    bool setSysColor(int element, std::uint32_t colour) override;
+    void broadcastSettingChange() override;
+
+    std::vector<Call> calls;
+};
+
+// A case of its own: a fresh APPDATA, registry file and ProgramDir (a copy of the built data
+// folder), the platform built on them with a recording desktop, scripted dialogs.
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture();
+    ~AppFixture() override;
+
+    QString appData() const;          // the APPDATA folder
+    QString userData() const;         // APPDATA/Tapestron, created
+    QString programDir() const;       // the ProgramDir copy, ending with "/"
+    QString tempPath(const QString& name) const; // a path in the case's scratch folder
+
+    // Registry values of HKEY_CURRENT_USER\<key>, as text ("" when missing; DWORDs in decimal).
+    QString regString(const QString& key, const QString& name) const;
+
+    TempDir root;
+    ScopedEnv appDataEnv;
+    ScopedEnv registryEnv;
+    platform::Platform system;
+    RecordingDesktop* desktop; // owned by system
+    ScriptedDialogs dialogs;
+    AppContext context;
+};
+
+struct Forms;
+
+// AppFixture with the program's twelve windows, created in their order with their creation steps
+// (without the single-instance check).
+class WindowsFixture : public AppFixture {
+protected:
+    WindowsFixture();
+    ~WindowsFixture() override;
+    // Creates the windows; cases prepare files first and then call this.
+    Forms& start();
+
+    std::unique_ptr<Forms> forms;
+};

@@ -1,0 +1,173 @@
+// Times ConvertJpegToBitmapFile against libjpeg-turbo's own "djpeg -bmp" on a 3840x2160 JPEG.
+//
+//   bench-jpeg2bmp [--runs N] [--djpeg PATH] [--keep DIR] [--input FILE]
+//
+// The rounds alternate between the two so that both see the same cache and clock conditions.
+
+#include "common/errors.h"
+#include "wallpaper/jpeg.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Smooth gradients, stripes, blocks and fine noise: compresses like a detailed photograph rather
+// than like a flat drawing, which would make decoding unrealistically cheap.
+QImage makeBenchImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int noise = int(seed >> 27) - 16;
+            const double wave = std::sin(x * 0.02) * std::cos(y * 0.015);
+            const bool block = ((x / 160) + (y / 120)) % 3 == 0;
+            const int r = 255 * x / width + int(40 * wave) + noise;
+            const int g = 255 * y / height + (block ? 60 : -20) + noise;
+            const int b = 128 + int(100 * std::sin((x + y) * 0.005)) - noise;
+            row[3 * x] = uchar(std::clamp(r, 0, 255));
+            row[3 * x + 1] = uchar(std::clamp(g, 0, 255));
+            row[3 * x + 2] = uchar(std::clamp(b, 0, 255));
+        }
+    }
+    return image;
+}
+
+bool runDjpeg(const std::string& djpeg, const std::string& input, const std::string& output)
+{
+    std::vector<std::string> args = {djpeg, "-bmp", "-outfile", output, input};
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, djpeg.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The pixel arrays of two bottom-up 24-bit bitmaps (the headers may differ in resolution).
+bool samePixels(const QString& a, const QString& b)
+{
+    QFile fa(a), fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray da = fa.readAll(), db = fb.readAll();
+    if (da.size() < 54 || db.size() < 54)
+        return false;
+    const auto offset = [](const QByteArray& d) {
+        return qsizetype(uchar(d[10]) | uchar(d[11]) << 8 | uchar(d[12]) << 16);
+    };
+    return da.mid(offset(da)) == db.mid(offset(db)) && da.mid(18, 8) == db.mid(18, 8);
+}
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: bench-jpeg2bmp [--runs N] [--djpeg PATH] [--keep DIR] [--input FILE]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int runs = 15;
+    std::string djpeg = "djpeg";
+    QString keep, input;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc)
+            return usage();
+        if (arg == "--runs")
+            runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--djpeg")
+            djpeg = argv[++i];
+        else if (arg == "--keep")
+            keep = QString::fromLocal8Bit(argv[++i]);
+        else if (arg == "--input")
+            input = QString::fromLocal8Bit(argv[++i]);
+        else
+            return usage();
+    }
+
+    QTemporaryDir scratch;
+    const QString dir = keep.isEmpty() ? scratch.path() : keep;
+    QDir().mkpath(dir);
+    try {
+        if (input.isEmpty()) {
+            input = dir + QStringLiteral("/bench-3840x2160.jpg");
+            encodeJpeg(makeBenchImage(3840, 2160), input, 90);
+        }
+        const QString ours = dir + QStringLiteral("/ours.bmp");
+        const QString theirs = dir + QStringLiteral("/djpeg.bmp");
+        const std::string in8 = input.toStdString(), theirs8 = theirs.toStdString();
+
+        // One untimed round each: page cache, library loading, first-touch allocations.
+        ConvertJpegToBitmapFile(input, ours);
+        if (!runDjpeg(djpeg, in8, theirs8)) {
+            std::fprintf(stderr, "bench-jpeg2bmp: could not run %s\n", djpeg.c_str());
+            return 1;
+        }
+        std::vector<double> oursMs, djpegMs;
+        for (int round = 0; round < runs; ++round) {
+            auto start = Clock::now();
+            ConvertJpegToBitmapFile(input, ours);
+            oursMs.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            start = Clock::now();
+            if (!runDjpeg(djpeg, in8, theirs8))
+                return 1;
+            djpegMs.push_back(
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        const QImage probe = decodeJpeg(input);
+        const double a = median(oursMs), b = median(djpegMs);
+        std::printf("JPEG -> 24-bit BMP, %s (%dx%d, %lld bytes), %d alternating rounds\n",
+                    in8.c_str(), probe.width(), probe.height(),
+                    static_cast<long long>(QFile(input).size()), runs);
+        std::printf("  ConvertJpegToBitmapFile  median %7.2f ms  (min %7.2f)\n", a,
+                    *std::min_element(oursMs.begin(), oursMs.end()));
+        std::printf("  djpeg -bmp -outfile      median %7.2f ms  (min %7.2f)\n", b,
+                    *std::min_element(djpegMs.begin(), djpegMs.end()));
+        std::printf("  ratio ours/djpeg         %.3f   (target <= 1.2)\n", a / b);
+        std::printf("  pixels identical         %s\n", samePixels(ours, theirs) ? "yes" : "NO");
+    } catch (const AppError& error) {
+        std::fprintf(stderr, "bench-jpeg2bmp: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
