@@ -18,5 +18,5 @@ QString AppContext::programExecutablePath() const
 {
     // Stored texts (the log-on entry, the protocol command) always name the program by its
     // documented file name, whatever the running file is called.
-    return programPath(QStringLiteral("tapestron.exe"));
+    return programPath(fromStd(platform::programFileName()));
 }

@@ -12,6 +12,10 @@ std::string executablePath();
 // The folder of the running executable, ending in the native separator.
 std::string programDir();
 
+// The program's documented executable file name ("tapestron.exe" on Windows, "tapestron" here),
+// which stored texts name whatever the running file is called.
+std::string programFileName();
+
 // The environment variable, or nullopt when it is not set.
 std::optional<std::string> environmentVariable(const std::string& name);
 

@@ -36,10 +36,11 @@ QLabel* label(QWidget* parent, const QString& caption, int x, int y, int width =
     return text;
 }
 
-SpinEdit* spinEdit(QWidget* parent, int x, int y, int minValue, int maxValue, int value)
+SpinEdit* spinEdit(QWidget* parent, int x, int y, int minValue, int maxValue, int value,
+                   int width = 57)
 {
     auto* edit = new SpinEdit(parent);
-    edit->setGeometry(x, y, 57, 22);
+    edit->setGeometry(x, y, width, 22);
     edit->setRange(minValue, maxValue);
     edit->setValue(value);
     return edit;
@@ -118,7 +119,7 @@ QWidget* TForm2::buildGeneralPage()
     HotKey1->setGeometry(112, 116, 121, 21);
     HotKey1->setHotKey(Shortcut{'R', false, true, true});
     Label3 = label(page, QStringLiteral("Limit temp size to                  wallpapers."), 8, 152);
-    edit4 = spinEdit(page, 100, 148, 1, 100, 100);
+    edit4 = spinEdit(page, 100, 148, 1, 100, 100, 50);
     edit4->setToolTip(QStringLiteral("Only for Automatic Wallpaper Show."));
     Label3->setToolTip(edit4->toolTip());
     Button4 = new QPushButton(QStringLiteral("Clear Temp"), page);
@@ -141,8 +142,8 @@ std::array<QRadioButton*, 4> TForm2::buildPositionGroup(QGroupBox* group, QLabel
     }
     buttons[2]->setChecked(true);
     caption = label(group, QStringLiteral("X:                   Y:"), 8, 66, 200);
-    x = spinEdit(group, 24, 62, 0, 0, 100);
-    y = spinEdit(group, 112, 62, 0, 0, 100);
+    x = spinEdit(group, 20, 62, 0, 0, 100, 52);
+    y = spinEdit(group, 108, 62, 0, 0, 100, 52);
     return buttons;
 }
 

@@ -3,12 +3,22 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace {
+// The windows are laid out for Tahoma 8 pt; where it is missing, Liberation Sans keeps the texts
+// within their places (the usual fallback is much wider).
+QFont programFont()
+{
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"));
+    return QFont(QStringLiteral("Tahoma"), 8);
+}
+} // namespace
+
 FormBase::FormBase(AppContext& context, Forms& forms, const QString& caption, QSize clientSize,
                    bool resizable)
     : QWidget(nullptr), context(context), forms(forms)
 {
     setWindowTitle(caption);
-    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    setFont(programFont());
     if (resizable) {
         resize(clientSize);
     } else {

@@ -42,7 +42,7 @@ TEST_F(RunAtStartupTest, TheBoxWritesAndRemovesTheQuotedProgramPath)
 {
     start();
     // First run: the box comes up checked and the entry is written at creation.
-    const QString expected = QStringLiteral("\"%1tapestron.exe\"").arg(programDir());
+    const QString expected = QStringLiteral("\"%1tapestron\"").arg(programDir());
     EXPECT_EQ(regString(QString::fromStdString(RunKey), "Tapestron"), expected);
 
     TForm2& settings = *forms->Form2;

@@ -26,6 +26,8 @@ std::string executablePath()
     }
 }
 
+std::string programFileName() { return "tapestron"; }
+
 std::string programDir()
 {
     const std::string path = executablePath();
