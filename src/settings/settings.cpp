@@ -55,6 +55,13 @@ QComboBox* unitBox(QWidget* parent, int x, int y)
     return box;
 }
 
+QGroupBox* groupBox(QWidget* parent, const QString& caption, int y, int height)
+{
+    auto* group = new QGroupBox(caption, parent);
+    group->setGeometry(8, y, 286, height);
+    return group;
+}
+
 void setBold(QWidget* widget, bool bold)
 {
     QFont font = widget->font();
@@ -84,16 +91,12 @@ TForm2::TForm2(AppContext& context, Forms& forms)
     auto& dialogs = context.dialogs;
     connect(CheckBox1, &QCheckBox::toggled, this, guarded(dialogs, [this](bool) { CheckBox1Click(); }));
     connect(CheckBox5, &QCheckBox::toggled, this, guarded(dialogs, [this](bool) { CheckBox5Click(); }));
-    for (QRadioButton* button : autoButtons_)
-        connect(button, &QRadioButton::toggled, this, [this, button](bool on) {
-            if (on)
-                RadioButtonClick(button);
-        });
-    for (QRadioButton* button : customButtons_)
-        connect(button, &QRadioButton::toggled, this, [this, button](bool on) {
-            if (on)
-                RadioButtonClick(button);
-        });
+    for (const auto& group : {autoButtons_, customButtons_})
+        for (QRadioButton* button : group)
+            connect(button, &QRadioButton::toggled, this, [this, button](bool on) {
+                if (on)
+                    RadioButtonClick(button);
+            });
     RadioButtonClick(RadioButton3);
     RadioButtonClick(RadioButton7);
 }
@@ -151,20 +154,17 @@ QWidget* TForm2::buildAutoPage()
 {
     auto* page = new QWidget;
     CheckBox5 = checkBox(page, QStringLiteral("Let Tapestron manage Wallpaper Position"), 8, 6);
-    GroupBox1 = new QGroupBox(QStringLiteral("Wallpaper position options:"), page);
-    GroupBox1->setGeometry(8, 26, 286, 92);
+    GroupBox1 = groupBox(page, QStringLiteral("Wallpaper position options:"), 26, 92);
     autoButtons_ = buildPositionGroup(GroupBox1, Label2, edit2, edit3);
     std::tie(RadioButton1, RadioButton2, RadioButton3, RadioButton4) =
         std::tuple(autoButtons_[0], autoButtons_[1], autoButtons_[2], autoButtons_[3]);
 
-    GroupBox2 = new QGroupBox(QStringLiteral("Reload Wallpaper options:"), page);
-    GroupBox2->setGeometry(8, 122, 286, 46);
+    GroupBox2 = groupBox(page, QStringLiteral("Reload Wallpaper options:"), 122, 46);
     Label1 = label(GroupBox2, QStringLiteral("Reload every"), 8, 20, 70);
     edit1 = spinEdit(GroupBox2, 80, 16, 30, 180, 30);
     ComboBox1 = unitBox(GroupBox2, 144, 17);
 
-    GroupBox3 = new QGroupBox(QStringLiteral("Other Wallpaper Options:"), page);
-    GroupBox3->setGeometry(8, 172, 286, 46);
+    GroupBox3 = groupBox(page, QStringLiteral("Other Wallpaper Options:"), 172, 46);
     Label6 = label(GroupBox3, QStringLiteral("Category:"), 8, 20, 56);
     ComboBox2 = new QComboBox(GroupBox3);
     ComboBox2->setGeometry(64, 17, 214, 21);
@@ -175,20 +175,17 @@ QWidget* TForm2::buildAutoPage()
 QWidget* TForm2::buildCustomPage()
 {
     auto* page = new QWidget;
-    GroupBox4 = new QGroupBox(QStringLiteral("Wallpaper position options:"), page);
-    GroupBox4->setGeometry(8, 6, 286, 92);
+    GroupBox4 = groupBox(page, QStringLiteral("Wallpaper position options:"), 6, 92);
     customButtons_ = buildPositionGroup(GroupBox4, Label9, edit5, edit6);
     std::tie(RadioButton5, RadioButton6, RadioButton7, RadioButton8) =
         std::tuple(customButtons_[0], customButtons_[1], customButtons_[2], customButtons_[3]);
 
-    GroupBox5 = new QGroupBox(QStringLiteral("Reload Wallpaper options:"), page);
-    GroupBox5->setGeometry(8, 102, 286, 46);
+    GroupBox5 = groupBox(page, QStringLiteral("Reload Wallpaper options:"), 102, 46);
     Label10 = label(GroupBox5, QStringLiteral("Reload every "), 8, 20, 70);
     edit7 = spinEdit(GroupBox5, 80, 16, 0, 9999, 30);
     ComboBox4 = unitBox(GroupBox5, 144, 17);
 
-    GroupBox6 = new QGroupBox(QStringLiteral("Select your profile:"), page);
-    GroupBox6->setGeometry(8, 152, 286, 50);
+    GroupBox6 = groupBox(page, QStringLiteral("Select your profile:"), 152, 50);
     ComboBox3 = new QComboBox(GroupBox6);
     ComboBox3->setGeometry(8, 18, 190, 21);
     Button2 = new QPushButton(QStringLiteral("Edit"), GroupBox6);

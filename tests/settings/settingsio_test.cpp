@@ -281,3 +281,21 @@ TEST_F(SettingsFileTest, SavingReappliesThePositionOnlyToTheProgramsOwnWallpaper
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SettingsFileTest, AMissingCategoryCatalogIsReportedAndTheSettingsAreNotLoaded)
+{
+    std::filesystem::remove((programDir() + "data/profiles.tsl").toStdString());
+    writeIni("[General]\r\nBallonTips=1\r\n");
+    start();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].startsWith(
+        QStringLiteral("Cannot open file \"%1data/profiles.tsl\".").arg(programDir())))
+        << dialogs.errors[0].toStdString();
+    EXPECT_FALSE(settings().CheckBox2->isChecked());
+    // The windows after it are still created.
+    EXPECT_NE(forms->Form12, nullptr);
+}
+
+} // namespace
