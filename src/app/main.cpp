@@ -1,17 +1,31 @@
 #include "main.h"
 
-#include "automode/categories.h"
+#include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
+#include "common/service.h"
+#include "common/strings.h"
+#include "online/update.h"
 #include "platform/system.h"
+#include "plugins/pluginman.h"
+#include "settings/settings.h"
+#include "statusbar.h"
+#include "trayicon.h"
+#include "wallpaper/original.h"
+#include "wallpaper/picture.h"
+#include "windows/about.h"
+#include "windows/previewbox.h"
+#include "wizard/wizard.h"
 
-#include <QActionGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QSessionManager>
 #include <QTabBar>
 #include <QTabWidget>
@@ -21,56 +35,100 @@ TForm1::TForm1(AppContext& context, Forms& forms)
     : FormBase(context, forms, QStringLiteral("Tapestron - Windows Wallpaper Changer"),
                QSize(435, 420))
 {
-    buildMenus();
-    buildPages();
+    buildMainMenu();
+    buildTrayMenu();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(MainMenu1);
+    PageControl1 = new QTabWidget(this);
+    PageControl1->tabBar()->hide(); // only the mode commands switch pages
+    PageControl1->addTab(buildAutomaticPage(), QString());
+    PageControl1->addTab(buildCustomPage(), QString());
+    TabSheet1 = PageControl1->widget(0);
+    TabSheet2 = PageControl1->widget(1);
+    layout->addWidget(PageControl1);
+    StatusBar1 = new StatusBar(this);
+    layout->addWidget(StatusBar1);
+    // The client area below the menu bar keeps its size.
+    setFixedSize(435, 420 + MainMenu1->sizeHint().height());
+
+    createTimers();
+    connectCommands();
+}
+
+void TForm1::connectCommands()
+{
+    Dialogs& dialogs = context.dialogs;
+    const auto on = [&](QAction* item, auto handler) {
+        connect(item, &QAction::triggered, this, guarded(dialogs, handler));
+    };
+    const auto onClick = [&](QPushButton* button, auto handler) {
+        connect(button, &QPushButton::clicked, this, guarded(dialogs, handler));
+    };
+    on(Close1, [this] { Close1Click(); });
+    on(Exit1, [this] { ExitClick(); });
+    on(Settings1, [this] { Settings1Click(); });
+    on(Settings2, [this] { Settings2Click(); });
+    on(Restore1, [this] { Restore1Click(); });
+    on(HidetoTray1, [this] { hideToTray(); });
+    on(RunWizzard1, [this] { RunWizzard1Click(); });
+    on(GetmoreProfilesforTapestron1, [this] { GetmoreProfilesforTapestron1Click(); });
+    on(Manage1, [this] { Manage1Click(); });
+    on(About1, [this] { About1Click(); });
+    const auto restoreOriginal = [this] {
+        RestoreOriginalWallpaper(context.platform, *forms.Form2);
+    };
+    on(Restore2, restoreOriginal);
+    on(RestoreOriginalWallpaper1, restoreOriginal);
+    // A click checks a radio item by itself, but only the mode commands change the mode: the click's
+    // own check is undone from the other menu, which still shows the mode, before the command runs.
+    const auto modeItem = [&](QAction* item, QAction* mirror, void (TForm1::*command)()) {
+        on(item, [this, mirror, command] {
+            setModeChecks(mirror->isChecked());
+            (this->*command)();
+        });
+    };
+    modeItem(AutomaticWallpaperShow1, AutomaticWallpaperShow2, &TForm1::SelectAutomaticMode);
+    modeItem(CustomSlideShow1, AutomaticWallpaperShow2, &TForm1::SelectCustomMode);
+    modeItem(AutomaticWallpaperShow2, AutomaticWallpaperShow1, &TForm1::SelectAutomaticMode);
+    modeItem(CustomWallpaperShow1, AutomaticWallpaperShow1, &TForm1::SelectCustomMode);
+    on(Start1, [this] { StartShow(); });
+    on(Start2, [this] { StartShow(); });
+    on(Stop1, [this] { StopShow(); });
+    on(Stop2, [this] { StopShow(); });
+    on(ReloadWallpaper1, [this] { ReloadWallpaper(ReloadSource::ByMode); });
+    onClick(button4, [this] { ReloadWallpaper(ReloadSource::AutomaticPage); });
+    onClick(BitBtn3, [this] { ReloadWallpaper(ReloadSource::CustomPage); });
+    onClick(BitBtn1, [this] { RunSelectedProfile(); });
+    onClick(BitBtn4, [this] { EditSelectedProfile(); });
+    onClick(BitBtn5, [this] { CreateProfile(); });
+    onClick(BitBtn9, [this] { DeleteSelectedProfile(); });
+    onClick(button3, [this] { hideToTray(); });
+    onClick(BitBtn2, [this] { hideToTray(); });
+    connect(ComboBox2, &QComboBox::activated, this, guarded(dialogs, [this] { ComboBox2Change(); }));
+    connect(ComboBox1, &QComboBox::activated, this, guarded(dialogs, [this] { ComboBox1Change(); }));
+    TrayIcon1->onDoubleClick = guarded(dialogs, [this] { TrayIcon1DblClick(); });
+    // The application coming to the front shows the resolution again.
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            runGuarded(context.dialogs, [this] {
+                updateScreenResolution();
+                ListProfiles();
+            });
+    });
     // The system asks before the session ends; the answer is always yes.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { QueryEndSession(); });
 }
 
-void TForm1::buildMenus()
+void TForm1::FormCreate()
 {
-    MainMenu1 = new QMenuBar(this);
-    QMenu* program = MainMenu1->addMenu(QStringLiteral("Program"));
-    Close1 = program->addAction(QStringLiteral("Exit"));
-    connect(Close1, &QAction::triggered, this, guarded(context.dialogs, [this] { Close1Click(); }));
-
-    QMenu* modes = MainMenu1->addMenu(QStringLiteral("Mode Selection"));
-    AutomaticWallpaperShow1 = modes->addAction(QStringLiteral("Automatic Wallpaper Mode"));
-    CustomSlideShow1 = modes->addAction(QStringLiteral("Custom Wallpaper Mode"));
-    auto* modeGroup = new QActionGroup(this);
-    for (QAction* item : {AutomaticWallpaperShow1, CustomSlideShow1}) {
-        item->setCheckable(true);
-        modeGroup->addAction(item);
-    }
-    AutomaticWallpaperShow1->setChecked(true);
-
-    PopupMenu1 = new QMenu(this);
-    Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
-    connect(Exit1, &QAction::triggered, this, guarded(context.dialogs, [this] { ExitClick(); }));
-}
-
-void TForm1::buildPages()
-{
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setMenuBar(MainMenu1);
-    PageControl1 = new QTabWidget(this);
-    PageControl1->tabBar()->hide(); // only the mode commands switch pages
-    layout->addWidget(PageControl1);
-
-    TabSheet1 = new QWidget;
-    ComboBox2 = new QComboBox(TabSheet1);
-    ComboBox2->addItems(defaultCategoryNames());
-    ComboBox2->setMaxVisibleItems(18);
-    ComboBox2->setGeometry(8, 56, 281, 21);
-    PageControl1->addTab(TabSheet1, QString());
-
-    TabSheet2 = new QWidget;
-    ComboBox1 = new QComboBox(TabSheet2);
-    ComboBox1->setMaxVisibleItems(16);
-    ComboBox1->setGeometry(8, 56, 281, 21);
-    PageControl1->addTab(TabSheet2, QString());
+    for (PreviewBox* box : {Image1, Image2})
+        box->setPicture(ShowPreviewScaled(
+            LoadPictureAsBitmap(context.programPath(QStringLiteral("data/noimg.jpg"))),
+            box->boxSize()));
 }
 
 std::uint32_t TForm1::applicationHandle() { return static_cast<std::uint32_t>(winId()); }
@@ -106,10 +164,95 @@ bool TForm1::QueryEndSession()
     return true;
 }
 
+bool TForm1::balloonsDisabled() const { return forms.Form2 && forms.Form2->CheckBox2->isChecked(); }
+
+void TForm1::ShowBalloon(const QString& text)
+{
+    if (balloonsDisabled())
+        return;
+    TrayIcon1->showInformationBalloon(QStringLiteral("Update"), text, 20000);
+}
+
+void TForm1::showMainWindow()
+{
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
 void TForm1::hideToTray()
 {
-    // Hiding a top-level window also takes its taskbar entry away.
+    // A hidden top-level window has no taskbar entry either.
     hide();
+}
+
+bool TForm1::updatePromptVisible() const { return forms.Form6 && forms.Form6->isVisible(); }
+
+void TForm1::Restore1Click()
+{
+    if (!updatePromptVisible())
+        showMainWindow();
+}
+
+void TForm1::TrayIcon1DblClick() { showMainWindow(); }
+
+void TForm1::Settings1Click() { forms.Form2->show(); }
+
+void TForm1::Settings2Click()
+{
+    if (!updatePromptVisible())
+        forms.Form2->show();
+}
+
+void TForm1::RunWizzard1Click()
+{
+    if (context.dialogs.askYesNo(
+            QStringLiteral("You are about to run a Wizard. This might overwrite some of your "
+                           "current settings. Do you want to continue?")))
+        forms.Form4->show();
+}
+
+void TForm1::GetmoreProfilesforTapestron1Click()
+{
+    context.platform.shell->open(toStd(serviceBaseUrl() + QStringLiteral("/profiles.html")));
+}
+
+void TForm1::Manage1Click() { forms.Form11->show(); }
+
+void TForm1::About1Click() { forms.Form3->show(); }
+
+void TForm1::ComboBox2Change()
+{
+    BitBtn6->setEnabled(true);
+    button4->setEnabled(false);
+}
+
+void TForm1::ComboBox1Change()
+{
+    BitBtn3->setEnabled(false);
+    BitBtn1->setEnabled(true);
+}
+
+void TForm1::setModeChecks(bool automatic)
+{
+    AutomaticWallpaperShow1->setChecked(automatic);
+    CustomSlideShow1->setChecked(!automatic);
+    AutomaticWallpaperShow2->setChecked(automatic);
+    CustomWallpaperShow1->setChecked(!automatic);
+    modeMenu_->setDefaultAction(automatic ? AutomaticWallpaperShow1 : CustomSlideShow1);
+    methodMenu_->setDefaultAction(automatic ? AutomaticWallpaperShow2 : CustomWallpaperShow1);
+}
+
+void TForm1::updateScreenResolution()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->size() : QSize();
+    StatusBar1->setPanelText(0, QStringLiteral("Screen Resolution: %1 x %2")
+                                    .arg(size.width())
+                                    .arg(size.height()));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -117,4 +260,23 @@ void TForm1::closeEvent(QCloseEvent* event)
     bool canClose = true;
     runGuarded(context.dialogs, [&] { canClose = FormCloseQuery(); });
     event->setAccepted(canClose);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    FormBase::showEvent(event);
+    runGuarded(context.dialogs, [this] {
+        updateScreenResolution();
+        ListProfiles();
+    });
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    FormBase::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        updateScreenResolution();
+    // The minimise button hides to the tray.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        runGuarded(context.dialogs, [this] { hideToTray(); });
 }

@@ -2,13 +2,21 @@
 
 #include "windows/formbase.h"
 
+#include <QStringList>
+
 #include <cstdint>
 
+class PreviewBox;
+class Timer;
 class QAction;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QMenuBar;
+class QPushButton;
 class QTabWidget;
+class StatusBar;
+class TrayIcon;
 
 // The main window: the program's control panel, hidden behind the tray icon most of the time.
 // It hides instead of closing; only the two Exit commands end the program.
@@ -16,6 +24,9 @@ class TForm1 : public FormBase {
     Q_OBJECT
 public:
     TForm1(AppContext& context, Forms& forms);
+
+    // Shows the placeholder picture in both preview boxes.
+    void FormCreate() override;
 
     // The native handle recorded for the single-instance check.
     std::uint32_t applicationHandle();
@@ -27,39 +38,147 @@ public:
     // Exit: the tray menu's "Exit" and the main menu's "Program" > "Exit".
     void ExitClick();
     void Close1Click();
-
     // May the window close? Only after Exit or while the session ends; otherwise it hides.
     bool FormCloseQuery();
     // The session is ending: the program never refuses that.
     bool QueryEndSession();
 
-    // Hides the window and its taskbar entry; failures are of no concern.
+    // Every balloon of the program: information icon, title "Update", 20 s; nothing at all while
+    // "Disable tray Balloon Tips" is checked.
+    void ShowBalloon(const QString& text);
+    bool balloonsDisabled() const;
+
+    // Showing and hiding the window.
+    void showMainWindow();
     void hideToTray();
+    void Restore1Click();      // "Open Tapestron": not while the update prompt is up
+    void TrayIcon1DblClick();  // always
+    void Settings1Click();     // main menu "Settings"
+    void Settings2Click();     // tray "Settings": not while the update prompt is up
+    void RunWizzard1Click();
+    void GetmoreProfilesforTapestron1Click();
+    void Manage1Click();
+    void About1Click();
+    void ComboBox2Change();
+    void ComboBox1Change();
+
+    // The mode flag is the check mark of "Automatic Wallpaper Mode": checks the items of the mode
+    // in both menus and makes them the default items of their submenus.
+    void setModeChecks(bool automatic);
+
+    // The show (scheduler.cpp). Timer2 is the change timer, its period ShowInterval.
+    enum class ReloadSource { ByMode, AutomaticPage, CustomPage };
+    void StartShow();
+    void StopShow();
+    void ReloadWallpaper(ReloadSource source);
+    void SelectAutomaticMode();
+    void SelectCustomMode();
+    void Timer2Timer();
+    void Timer3Timer();
+    void Timer4Timer();
+    std::uint32_t ShowInterval() const;
+    void setShowInterval(std::uint32_t period);
+    bool automaticMode() const;
+    // The steps of the two modes; a step never runs inside another one (a tick or reload that
+    // arrives meanwhile is dropped: the running step is already setting a wallpaper).
+    void FetchAutoWallpaper();
+    void NextCustomWallpaper();
+
+    // The profiles (mainprofiles.cpp).
+    void ListProfiles();
+    void RunSelectedProfile();
+    void EditSelectedProfile();
+    void CreateProfile();
+    void DeleteSelectedProfile();
+
+    // "Screen Resolution: W x H" of the primary screen into status panel 0.
+    void updateScreenResolution();
 
     bool ExitRequested = false;
+    // Ticks of the countdown since it last restarted.
+    std::int32_t CountdownElapsed = 0;
+    // The entries of the current profile not shown yet.
+    QStringList ShowList;
     // The position hint of the last automatic wallpaper picked while the program manages the
     // position.
     int ManagedPositionHint = 0;
 
+    // Main menu
     QMenuBar* MainMenu1;
+    QAction* Start2;
+    QAction* Stop2;
+    QAction* Settings1;
+    QAction* Restore2;
+    QAction* HidetoTray1;
     QAction* Close1;
     QAction* AutomaticWallpaperShow1;
     QAction* CustomSlideShow1;
-    QMenu* PopupMenu1; // the tray menu
+    QAction* RunWizzard1;
+    QAction* Manage1;
+    QAction* Checkforprogramupdates1;
+    QAction* UpdateProfileList1;
+    QAction* GetmoreProfilesforTapestron1;
+    QAction* About1;
+    // Tray menu
+    QMenu* PopupMenu1;
+    QAction* ReloadWallpaper1;
+    QAction* AddtoFavorites1;
+    QAction* AutomaticWallpaperShow2;
+    QAction* CustomWallpaperShow1;
+    QAction* Start1;
+    QAction* Stop1;
+    QAction* Restore1;
+    QAction* RestoreOriginalWallpaper1;
+    QAction* Settings2;
     QAction* Exit1;
+    TrayIcon* TrayIcon1;
 
     QTabWidget* PageControl1;
-    QWidget* TabSheet1; // automatic page
-    QWidget* TabSheet2; // custom page
-    QComboBox* ComboBox2; // categories
-    QComboBox* ComboBox1; // profiles
+    // Automatic page
+    QWidget* TabSheet1;
+    QComboBox* ComboBox2;
+    QPushButton* BitBtn6;
+    QPushButton* BitBtn10;
+    PreviewBox* Image1;
+    QPushButton* button4;
+    QPushButton* BitBtn7;
+    QPushButton* button3;
+    // Custom page
+    QWidget* TabSheet2;
+    QComboBox* ComboBox1;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn4;
+    QPushButton* BitBtn5;
+    QPushButton* BitBtn9;
+    PreviewBox* Image2;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn8;
+    QPushButton* BitBtn2;
+
+    StatusBar* StatusBar1;
+
+    Timer* Timer1; // catalog refresh, five hours
+    Timer* Timer2; // change timer
+    Timer* Timer3; // tidy-up after a step
+    Timer* Timer4; // countdown, one second
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildPages();
+    void buildMainMenu();
+    void buildTrayMenu();
+    QWidget* buildAutomaticPage();
+    QWidget* buildCustomPage();
+    void connectCommands();
+    bool updatePromptVisible() const;
+    void createTimers();
+    template <class Step> void runStep(const Step& step);
 
     bool sessionEnding_ = false;
+    QMenu* modeMenu_ = nullptr;   // main menu "Mode Selection"
+    QMenu* methodMenu_ = nullptr; // tray menu "Show Method"
+    bool stepRunning_ = false;
 };

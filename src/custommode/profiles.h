@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+// Profiles: text list files "<name>.tsl" in UserDataDir\Profiles, one picture path per line, in
+// the order of the show.
 
 // How a profile appears in the profile lists: its file name, " (", its entry count, ")", for
 // example "favorites.tsl (12)". Throws AppError when the file can not be read.
@@ -10,3 +14,18 @@ QString profileListEntry(const QString& profilePath);
 // "old (2).tsl" keeps its whole name. An entry without a count is its own name; an empty entry
 // gives an empty name.
 QString profileNameOfEntry(const QString& entry);
+
+// The path of the profile file named name ("summer.tsl").
+QString profilePath(const QString& name);
+
+// The list entries of every profile under the profile folder, subfolders included, in the order
+// the system finds them. A profile that can not be read is listed with no entries.
+QStringList listProfileEntries();
+
+// The list entry of the current profile ([CustomMode] CurrentProfile), or an empty text when there
+// is none or its file can not be read.
+QString currentProfileEntry();
+
+// The entries of the profile named name, for the show list. Throws AppError when it can not be
+// read.
+QStringList readProfile(const QString& name);

@@ -3,6 +3,7 @@
 #include "desktop.h"
 #include "hotkeys.h"
 #include "registry.h"
+#include "shell.h"
 
 #include <memory>
 
@@ -14,11 +15,12 @@ struct Platform {
     std::unique_ptr<Registry> registry;
     std::unique_ptr<Desktop> desktop;
     std::unique_ptr<GlobalHotkeys> hotkeys;
+    std::unique_ptr<Shell> shell;
 };
 
 inline Platform createPlatform()
 {
-    return Platform{createRegistry(), createDesktop(), createGlobalHotkeys()};
+    return Platform{createRegistry(), createDesktop(), createGlobalHotkeys(), createShell()};
 }
 
 } // namespace platform

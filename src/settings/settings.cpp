@@ -2,6 +2,7 @@
 
 #include "advopt.h"
 #include "app/forms.h"
+#include "app/main.h"
 #include "automode/categories.h"
 #include "common/context.h"
 #include "common/guard.h"
@@ -99,6 +100,13 @@ TForm2::TForm2(AppContext& context, Forms& forms)
             });
     RadioButtonClick(RadioButton3);
     RadioButtonClick(RadioButton7);
+
+    // The global hotkey reloads the wallpaper of the current mode, shown or not.
+    context.platform.hotkeys->setHotKeyHandler(
+        guarded(dialogs, [this](platform::WindowHandle window, int id) {
+            if (window == windowHandle() && id == hotKeyId_)
+                this->forms.Form1->ReloadWallpaper(TForm1::ReloadSource::ByMode);
+        }));
 }
 
 QWidget* TForm2::buildGeneralPage()

@@ -4,9 +4,7 @@
 #include "advopt.h"
 #include "app/forms.h"
 #include "app/main.h"
-#include "common/collectfiles.h"
 #include "common/context.h"
-#include "common/errors.h"
 #include "common/inifile.h"
 #include "common/paths.h"
 #include "custommode/profiles.h"
@@ -105,43 +103,20 @@ void TForm2::LoadSettings(const QString& path)
 void TForm2::loadProfiles(const IniFile& file)
 {
     TForm1& main = *forms.Form1;
+    const QStringList entries = listProfileEntries();
+    const bool any = !entries.isEmpty();
     ComboBox3->clear();
     main.ComboBox1->clear();
-    QStringList profiles;
-    CollectFiles(userDataPath(QStringLiteral("Profiles/")), QStringLiteral("*.tsl"), profiles);
-
-    const bool any = !profiles.isEmpty();
     ComboBox3->setEnabled(any);
     Button2->setEnabled(any);
     main.TabSheet2->setEnabled(any);
-    if (!any)
+    ComboBox3->addItems(entries);
+    main.ComboBox1->addItems(entries);
+    if (!any || !file.valueExists(CustomMode, CurrentProfile))
         return;
-
-    for (const QString& profile : profiles) {
-        // A profile that can not be read still shows, with no entries; using it reports the
-        // problem where it matters.
-        QString entry;
-        try {
-            entry = profileListEntry(profile);
-        } catch (const AppError&) {
-            entry = fileNameOf(profile) + QStringLiteral(" (0)");
-        }
-        ComboBox3->addItem(entry);
-        main.ComboBox1->addItem(entry);
-    }
-
-    if (!file.valueExists(CustomMode, CurrentProfile))
-        return;
-    const QString current = file.readString(CustomMode, CurrentProfile, QString());
-    QString entry;
-    try {
-        if (!current.isEmpty())
-            entry = profileListEntry(userDataPath(QStringLiteral("Profiles/") + current));
-    } catch (const AppError&) {
-        // An unreadable current profile is simply not selected.
-    }
-    ComboBox3->setCurrentIndex(entry.isEmpty() ? -1 : ComboBox3->findText(entry));
-    main.ComboBox1->setCurrentIndex(entry.isEmpty() ? -1 : main.ComboBox1->findText(entry));
+    const QString current = currentProfileEntry();
+    ComboBox3->setCurrentIndex(current.isEmpty() ? -1 : ComboBox3->findText(current));
+    main.ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : main.ComboBox1->findText(current));
 }
 
 void TForm2::SaveSettings(const QString& path)

@@ -23,6 +23,8 @@ bool ScriptedDialogs::askYesNo(const QString& text)
 bool RecordingDesktop::reloadWallpaper(std::uint32_t flags)
 {
     calls.push_back({Call::ReloadWallpaper, flags, 0});
+    if (duringReload)
+        duringReload();
     return true;
 }
 
@@ -36,12 +38,15 @@ void RecordingDesktop::broadcastSettingChange() { calls.push_back({Call::Broadca
 
 namespace {
 
-platform::Platform makeSystem(RecordingDesktop*& desktop)
+platform::Platform makeSystem(RecordingDesktop*& desktop, RecordingShell*& shell)
 {
     platform::Platform system = platform::createPlatform();
     auto recording = std::make_unique<RecordingDesktop>();
     desktop = recording.get();
     system.desktop = std::move(recording);
+    auto opener = std::make_unique<RecordingShell>();
+    shell = opener.get();
+    system.shell = std::move(opener);
     return system;
 }
 
@@ -59,7 +64,7 @@ std::string prepareProgramDir(const TempDir& root)
 AppFixture::AppFixture()
     : appDataEnv("APPDATA", root.file("appdata")),
       registryEnv("TAPESTRON_REGISTRY", root.file("registry.reg")),
-      system(makeSystem(desktop)),
+      system(makeSystem(desktop, shell)),
       context{system, dialogs, fromStd(prepareProgramDir(root))}
 {
     fs::create_directories(root.file("appdata"));

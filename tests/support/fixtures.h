@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,10 +42,23 @@ public:
     void broadcastSettingChange() override;
 
     std::vector<Call> calls;
+    // Runs inside each reloadWallpaper call, to act in the middle of a step.
+    std::function<void()> duringReload;
+};
+
+// A shell that records what it was asked to open.
+class RecordingShell : public platform::Shell {
+public:
+    bool open(const std::string& target) override
+    {
+        opened.push_back(target);
+        return true;
+    }
+    std::vector<std::string> opened;
 };
 
 // A case of its own: a fresh APPDATA, registry file and ProgramDir (a copy of the built data
-// folder), the platform built on them with a recording desktop, scripted dialogs.
+// folder), the platform built on them with a recording desktop and shell, scripted dialogs.
 class AppFixture : public ::testing::Test {
 protected:
     AppFixture();
@@ -63,6 +77,7 @@ protected:
     ScopedEnv registryEnv;
     platform::Platform system;
     RecordingDesktop* desktop; // owned by system
+    RecordingShell* shell;     // owned by system
     ScriptedDialogs dialogs;
     AppContext context;
 };

@@ -1,0 +1,77 @@
+// The profile controls of the custom page.
+#include "main.h"
+
+#include "app/forms.h"
+#include "common/context.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "custommode/pedit.h"
+#include "custommode/profiles.h"
+#include "common/strings.h"
+#include "platform/files.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+
+void writeCurrentProfile(const QString& name)
+{
+    IniFile(settingsFilePath())
+        .writeString(QStringLiteral("CustomMode"), QStringLiteral("CurrentProfile"), name);
+}
+
+} // namespace
+
+void TForm1::ListProfiles()
+{
+    const QStringList entries = listProfileEntries();
+    ComboBox1->clear();
+    if (entries.isEmpty()) {
+        TabSheet2->setEnabled(false);
+        return;
+    }
+    ComboBox1->setEnabled(true);
+    TabSheet2->setEnabled(true);
+    ComboBox1->addItems(entries);
+    const QString current = currentProfileEntry();
+    ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : ComboBox1->findText(current));
+}
+
+void TForm1::RunSelectedProfile()
+{
+    const QString name = profileNameOfEntry(ComboBox1->currentText());
+    writeCurrentProfile(name);
+    ShowList = readProfile(name);
+    BitBtn3->setEnabled(true);
+    NextCustomWallpaper();
+    BitBtn1->setEnabled(false);
+}
+
+void TForm1::EditSelectedProfile()
+{
+    forms.Form7->openForEdit(readProfile(profileNameOfEntry(ComboBox1->currentText())));
+}
+
+void TForm1::CreateProfile() { forms.Form7->openForCreate(); }
+
+void TForm1::DeleteSelectedProfile()
+{
+    if (!context.dialogs.askYesNo(QStringLiteral("Delete selected profile?")))
+        return;
+    const int selected = ComboBox1->currentIndex();
+    if (selected < 0)
+        return;
+    // A file that is gone already is no reason to stop.
+    platform::deleteFile(toStd(profilePath(profileNameOfEntry(ComboBox1->currentText()))));
+    ComboBox1->removeItem(selected);
+    if (ComboBox1->count() == 0) {
+        BitBtn1->setEnabled(false);
+        return;
+    }
+    ComboBox1->setCurrentIndex(0);
+    const QString first = profileNameOfEntry(ComboBox1->currentText());
+    writeCurrentProfile(first);
+    ShowList = readProfile(first);
+    BitBtn1->setEnabled(true);
+}

@@ -1,0 +1,197 @@
+// The show: the four timers, Start, Stop, Reload, the mode switch and the countdown in the tray tip.
+#include "main.h"
+
+#include "app/forms.h"
+#include "common/context.h"
+#include "common/guard.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/timer.h"
+#include "custommode/customshow.h"
+#include "settings/settings.h"
+#include "settings/spinedit.h"
+#include "showinterval.h"
+#include "statusbar.h"
+#include "trayicon.h"
+#include "windows/previewbox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+// What a custom step needs from the main window.
+class MainShowHost final : public CustomShowHost {
+public:
+    explicit MainShowHost(TForm1& main) : main_(main) {}
+    QStringList& showList() override { return main_.ShowList; }
+    bool balloonsDisabled() const override { return main_.balloonsDisabled(); }
+    void showBalloon(const QString& text) override { main_.ShowBalloon(text); }
+    void clearBalloon() override { main_.TrayIcon1->clearBalloon(); }
+    void setTrayAnimated(bool animated) override { main_.TrayIcon1->setAnimated(animated); }
+    QSize previewSize() const override { return main_.Image2->boxSize(); }
+    void showPreview(const QImage& preview) override { main_.Image2->setPicture(preview); }
+    void startTidyUp() override { main_.Timer3->setEnabled(true); }
+    void finishStep() override
+    {
+        main_.StatusBar1->ProgressBar1->setValue(0);
+        main_.BitBtn8->setEnabled(true);
+        main_.AddtoFavorites1->setEnabled(true);
+    }
+
+private:
+    TForm1& main_;
+};
+
+} // namespace
+
+void TForm1::createTimers()
+{
+    Timer1 = new Timer(18'000'000, true, this);
+    Timer2 = new Timer(30'000, false, this);
+    Timer3 = new Timer(2000, false, this);
+    Timer4 = new Timer(1000, true, this);
+    Timer2->onTimer = guarded(context.dialogs, [this] { Timer2Timer(); });
+    Timer3->onTimer = guarded(context.dialogs, [this] { Timer3Timer(); });
+    Timer4->onTimer = guarded(context.dialogs, [this] { Timer4Timer(); });
+}
+
+std::uint32_t TForm1::ShowInterval() const { return Timer2->interval(); }
+
+void TForm1::setShowInterval(std::uint32_t period) { Timer2->setInterval(period); }
+
+bool TForm1::automaticMode() const { return AutomaticWallpaperShow1->isChecked(); }
+
+void TForm1::StartShow()
+{
+    Timer2->setEnabled(true);
+    Timer4->setEnabled(true);
+    CountdownElapsed = 0;
+    Start1->setEnabled(false);
+    Stop1->setEnabled(true);
+    Stop2->setEnabled(true);
+    Start2->setEnabled(false);
+}
+
+void TForm1::StopShow()
+{
+    Timer2->setEnabled(false);
+    Timer4->setEnabled(false);
+    Stop1->setEnabled(false);
+    Start1->setEnabled(true);
+    Stop2->setEnabled(false);
+    Start2->setEnabled(true);
+}
+
+void TForm1::ReloadWallpaper(ReloadSource source)
+{
+    Timer2->restart();
+    Timer4->restart();
+    TrayIcon1->setTip(QString());
+    CountdownElapsed = 0;
+    const bool automatic = source == ReloadSource::ByMode ? automaticMode()
+                                                          : source == ReloadSource::AutomaticPage;
+    if (automatic)
+        FetchAutoWallpaper();
+    else
+        NextCustomWallpaper();
+}
+
+void TForm1::Timer2Timer()
+{
+    TForm2& settings = *forms.Form2;
+    const bool automatic = automaticMode();
+    const auto period = automatic
+                            ? reloadPeriod(settings.edit1->text(), settings.ComboBox1->currentIndex())
+                            : reloadPeriod(settings.edit7->text(), settings.ComboBox4->currentIndex());
+    if (period)
+        setShowInterval(*period);
+    Timer2->restart();
+    Timer4->restart();
+    CountdownElapsed = 0;
+    if (automatic)
+        FetchAutoWallpaper();
+    else
+        NextCustomWallpaper();
+}
+
+void TForm1::Timer3Timer()
+{
+    TrayIcon1->setAnimated(false);
+    TrayIcon1->clearBalloon();
+    button4->setEnabled(true);
+    button3->setEnabled(true);
+    ReloadWallpaper1->setEnabled(true);
+}
+
+void TForm1::Timer4Timer()
+{
+    ++CountdownElapsed;
+    const std::int32_t remaining = static_cast<std::int32_t>(ShowInterval() / 1000) - CountdownElapsed;
+    TrayIcon1->setTip(QStringLiteral("Next Wallpaper in ") + FormatCountdown(remaining));
+}
+
+void TForm1::SelectAutomaticMode()
+{
+    const IniFile file(settingsFilePath());
+    PageControl1->setCurrentWidget(TabSheet1);
+    setModeChecks(true);
+    button4->setEnabled(true);
+    Timer2->restart();
+    if (const auto period = reloadPeriod(file.readInteger(QStringLiteral("AutoMode"), QStringLiteral("ReloadTime"), -1),
+                                         file.readInteger(QStringLiteral("AutoMode"), QStringLiteral("Mode"), -1)))
+        setShowInterval(*period);
+    if (file.exists())
+        IniFile(file.path()).writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), QStringLiteral("auto"));
+    StatusBar1->setPanelText(2, QString());
+}
+
+void TForm1::SelectCustomMode()
+{
+    if (!TabSheet2->isEnabled()) {
+        context.dialogs.showMessage(QStringLiteral(
+            "Run Wizard to configure custom profiles. Go to menu under Method - Run Wizard."));
+        return;
+    }
+    const IniFile file(settingsFilePath());
+    PageControl1->setCurrentWidget(TabSheet2);
+    setModeChecks(false);
+    button4->setEnabled(false);
+    Timer2->restart();
+    if (const auto period = reloadPeriod(file.readInteger(QStringLiteral("CustomMode"), QStringLiteral("ReloadTime"), -1),
+                                         file.readInteger(QStringLiteral("CustomMode"), QStringLiteral("Mode"), -1)))
+        setShowInterval(*period);
+    if (file.exists())
+        IniFile(file.path()).writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), QStringLiteral("custom"));
+}
+
+template <class Step> void TForm1::runStep(const Step& step)
+{
+    // Downloads keep the event loop running, so a tick or a reload can arrive in the middle of a
+    // step; it is dropped, since the step under way is already changing the wallpaper.
+    if (stepRunning_)
+        return;
+    stepRunning_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{stepRunning_};
+    step();
+}
+
+void TForm1::FetchAutoWallpaper()
+{
+    // The automatic step arrives with the category catalog and the download client.
+}
+
+void TForm1::NextCustomWallpaper()
+{
+    runStep([this] {
+        MainShowHost host(*this);
+        ::NextCustomWallpaper(context.platform, *forms.Form2, host);
+    });
+}

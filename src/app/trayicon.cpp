@@ -1,0 +1,39 @@
+#include "trayicon.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+TrayIcon::TrayIcon(const QIcon& icon, QMenu* menu, QObject* parent)
+    : QObject(parent), icon_(new QSystemTrayIcon(icon, this)), menu_(menu)
+{
+    icon_->setContextMenu(menu);
+    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::DoubleClick && onDoubleClick)
+            onDoubleClick();
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        icon_->show();
+}
+
+void TrayIcon::setTip(const QString& tip)
+{
+    tip_ = tip;
+    icon_->setToolTip(tip);
+}
+
+void TrayIcon::showInformationBalloon(const QString& title, const QString& text, int timeoutMs)
+{
+    balloon_ = {title, text, timeoutMs, true, balloon_.shown + 1};
+    if (icon_->isVisible())
+        icon_->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+}
+
+void TrayIcon::clearBalloon()
+{
+    balloon_.text.clear();
+    ++balloon_.shown;
+    if (icon_->isVisible())
+        icon_->showMessage(balloon_.title, QString(), QSystemTrayIcon::NoIcon, 1);
+}
+
+void TrayIcon::setAnimated(bool animated) { animated_ = animated; }

@@ -1,0 +1,142 @@
+#include "original.h"
+
+#include "common/errors.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/strings.h"
+#include "platform/desktop.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace {
+
+using platform::RootKey;
+
+const std::string DesktopKey = "Control Panel\\Desktop";
+const std::string ColorsKey = "Control Panel\\Colors";
+const QString Section = QStringLiteral("OriginalWallpaper");
+
+QString originalBitmapPath()
+{
+    return userDataPath(QStringLiteral("original.bmp"));
+}
+
+// A registry value read as text; nullopt when it is missing. A DWORD where text belongs reads as
+// its decimal number, as the system's own string reader would convert it.
+std::optional<QString> readText(platform::Platform& system, const std::string& key,
+                                const char* name)
+{
+    const auto value = system.registry->readValue(RootKey::CurrentUser, key, name);
+    if (!value)
+        return std::nullopt;
+    if (const auto* text = std::get_if<std::string>(&*value))
+        return fromStd(*text);
+    return QString::number(std::get<std::uint32_t>(*value));
+}
+
+void saveWallpaperValues(platform::Platform& system, IniFile& settings)
+{
+    const std::optional<QString> wallpaper = readText(system, DesktopKey, "Wallpaper");
+    if (!wallpaper) {
+        settings.writeString(Section, QStringLiteral("Path"), QString());
+        return;
+    }
+    // No picture, or one that is gone: whatever an earlier save wrote stays.
+    if (wallpaper->isEmpty() || !platform::fileExists(toStd(*wallpaper)))
+        return;
+    CopyWholeFile(*wallpaper, originalBitmapPath());
+    settings.writeString(Section, QStringLiteral("Path"), originalBitmapPath());
+    if (const auto tile = readText(system, DesktopKey, "TileWallpaper"))
+        settings.writeString(Section, QStringLiteral("Tile"), *tile);
+    if (const auto style = readText(system, DesktopKey, "WallpaperStyle"))
+        settings.writeString(Section, QStringLiteral("Style"), *style);
+    settings.writeString(Section, QStringLiteral("OriginX"),
+                         readText(system, DesktopKey, "WallpaperOriginX").value_or("0"));
+    settings.writeString(Section, QStringLiteral("OriginY"),
+                         readText(system, DesktopKey, "WallpaperOriginY").value_or("0"));
+}
+
+// Splits off the text before the first blank (all of it without one) and removes it and the
+// blank from text.
+QString takeField(QString& text)
+{
+    const qsizetype blank = text.indexOf(u' ');
+    if (blank < 0)
+        return std::exchange(text, QString());
+    const QString field = text.left(blank);
+    text.remove(0, blank + 1);
+    return field;
+}
+
+} // namespace
+
+void SaveOriginalWallpaperIfNeeded(platform::Platform& system)
+{
+    if (!IniFile(settingsFilePath()).sectionExists(Section)) {
+        SaveOriginalWallpaper(system);
+        return;
+    }
+    if (!system.registry->createKey(RootKey::CurrentUser, DesktopKey))
+        return;
+    // Only the path tells the program's wallpaper from the user's, compared exactly as written.
+    if (readText(system, DesktopKey, "Wallpaper").value_or(QString()) != currentBitmapPath())
+        SaveOriginalWallpaper(system);
+}
+
+void SaveOriginalWallpaper(platform::Platform& system)
+{
+    IniFile settings(settingsFilePath());
+    if (system.registry->createKey(RootKey::CurrentUser, DesktopKey))
+        saveWallpaperValues(system, settings);
+    if (system.registry->createKey(RootKey::CurrentUser, ColorsKey))
+        if (const auto colour = readText(system, ColorsKey, "Background"))
+            settings.writeString(Section, QStringLiteral("BackgroundColor"), *colour);
+}
+
+void RestoreOriginalWallpaper(platform::Platform& system, const WallpaperSettings& settings)
+{
+    const IniFile saved(settingsFilePath());
+    if (!saved.sectionExists(Section))
+        return;
+    const int style = saved.readInteger(Section, QStringLiteral("Style"), -1);
+    const int originX = saved.readInteger(Section, QStringLiteral("OriginX"), -1);
+    const int originY = saved.readInteger(Section, QStringLiteral("OriginY"), -1);
+    const QString tile = saved.readString(Section, QStringLiteral("Tile"), QString());
+    const QString path = saved.readString(Section, QStringLiteral("Path"), QString());
+
+    if (!path.isEmpty() && platform::fileExists(toStd(path))) {
+        // Shown as current.bmp, the program's own name, so the next show step does not take the
+        // copy for a new wallpaper of the user's.
+        CopyWholeFile(path, currentBitmapPath());
+        WriteDesktopWallpaperValues(system, currentBitmapPath(), tile, style, originX, originY);
+    } else {
+        WriteDesktopWallpaperValues(system, QString(), tile, style, originX, originY);
+    }
+    RestoreBackgroundColour(system, settings);
+}
+
+void RestoreBackgroundColour(platform::Platform& system, const WallpaperSettings& settings)
+{
+    const QString saved = IniFile(settingsFilePath())
+                              .readString(Section, QStringLiteral("BackgroundColor"), QString());
+    // All three are converted before anything is changed.
+    QString rest = saved;
+    const int red = toInteger(takeField(rest));
+    const int green = toInteger(takeField(rest));
+    const int blue = toInteger(rest);
+
+    if (!system.registry->createKey(RootKey::CurrentUser, ColorsKey))
+        throw AppError(QStringLiteral("Failed to set data for 'Background'"));
+    system.registry->writeString(RootKey::CurrentUser, ColorsKey, "Background", toStd(saved));
+    // The registry value counts from the next logon; the running desktop is told at once. Its
+    // answer changes nothing here.
+    system.desktop->setSysColor(platform::COLOR_BACKGROUND, std::uint32_t(red) +
+                                                                256u * std::uint32_t(green) +
+                                                                65536u * std::uint32_t(blue));
+    ApplyIconTextTransparency(system, settings.transparentText());
+}

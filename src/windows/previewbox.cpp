@@ -1,0 +1,25 @@
+#include "previewbox.h"
+
+#include <QPainter>
+
+PreviewBox::PreviewBox(QSize size, QWidget* parent) : QFrame(parent), size_(size)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setFixedSize(size + QSize(2 * frameWidth(), 2 * frameWidth()));
+}
+
+void PreviewBox::setPicture(const QImage& picture)
+{
+    picture_ = picture;
+    update();
+}
+
+void PreviewBox::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(contentsRect().topLeft(), picture_);
+}

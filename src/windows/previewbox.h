@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+
+// A picture control of fixed size in a sunken frame; it shows a box-sized preview as it is.
+class PreviewBox : public QFrame {
+    Q_OBJECT
+public:
+    PreviewBox(QSize size, QWidget* parent = nullptr);
+
+    // The size previews are made for (the frame's inside).
+    QSize boxSize() const { return size_; }
+    const QImage& picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QSize size_;
+    QImage picture_;
+};

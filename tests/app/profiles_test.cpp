@@ -1,0 +1,137 @@
+#include "app/forms.h"
+#include "app/main.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "custommode/pedit.h"
+#include "fixtures.h"
+#include "testpictures.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <filesystem>
+
+namespace {
+
+class ProfilesTest : public WindowsFixture {
+protected:
+    TForm1& main() { return *forms->Form1; }
+    QString profile(const QString& name) const { return userData() + "/Profiles/" + name; }
+    void writeProfileBytes(const QString& name, const std::string& bytes)
+    {
+        std::filesystem::create_directories((userData() + "/Profiles").toStdString());
+        writeFileBytes(profile(name).toStdString(), bytes);
+    }
+    QString bitmap(const QString& name)
+    {
+        const QString path = tempPath(name);
+        makeTestImage(40, 30).convertToFormat(QImage::Format_RGB888).save(path, "BMP");
+        return path;
+    }
+    QString currentProfile() const
+    {
+        return IniFile(settingsFilePath()).readString("CustomMode", "CurrentProfile", "<none>");
+    }
+    QStringList entries()
+    {
+        QStringList list;
+        for (int i = 0; i < main().ComboBox1->count(); ++i)
+            list.append(main().ComboBox1->itemText(i));
+        list.sort();
+        return list;
+    }
+};
+
+TEST_F(ProfilesTest, EntriesAreCountedByLinesWhateverTheLastLineEnd)
+{
+    writeProfileBytes("ended.tsl", "C:\\a.jpg\r\nC:\\b.jpg\r\nC:\\c.jpg\r\n");
+    writeProfileBytes("open.tsl", "C:\\a.jpg\nC:\\b.jpg\nC:\\c.jpg");
+    writeProfileBytes("gap.tsl", "C:\\a.jpg\r\n\r\nC:\\c.jpg\r\n");
+    writeProfileBytes("notes.txt", "not a profile\r\n");
+    start();
+    main().ListProfiles();
+    EXPECT_EQ(entries(), (QStringList{"ended.tsl (3)", "gap.tsl (3)", "open.tsl (3)"}));
+    EXPECT_TRUE(main().TabSheet2->isEnabled());
+}
+
+TEST_F(ProfilesTest, WithoutProfilesTheCustomPageIsOff)
+{
+    start();
+    main().ListProfiles();
+    EXPECT_EQ(main().ComboBox1->count(), 0);
+    EXPECT_FALSE(main().TabSheet2->isEnabled());
+}
+
+TEST_F(ProfilesTest, RunningAProfileWithBracketsInItsNameUsesTheWholeName)
+{
+    writeProfileBytes("old (2).tsl", (bitmap("a.bmp") + "\r\n" + bitmap("b.bmp") + "\r\n").toStdString());
+    writeProfileBytes("old.tsl", "C:\\elsewhere.bmp\r\n");
+    start();
+    main().ListProfiles();
+    main().ComboBox1->setCurrentIndex(main().ComboBox1->findText("old (2).tsl (2)"));
+    main().ComboBox1Change();
+    main().BitBtn1->click();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
+    EXPECT_EQ(currentProfile(), "old (2).tsl");
+    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")}); // the first one is shown already
+    EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
+    EXPECT_FALSE(main().BitBtn1->isEnabled());
+    EXPECT_TRUE(main().BitBtn3->isEnabled());
+}
+
+TEST_F(ProfilesTest, DeletingKeepsTheShowGoingWithTheFirstProfileLeft)
+{
+    writeProfileBytes("a.tsl", "C:\\a.bmp\r\n");
+    writeProfileBytes("b.tsl", "C:\\b1.bmp\r\nC:\\b2.bmp\r\n");
+    writeFileBytes((userData() + "/settings.ini").toStdString(), "[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    start();
+    main().ListProfiles();
+    ASSERT_EQ(main().ComboBox1->currentText(), "a.tsl (1)");
+
+    dialogs.answers = {false};
+    main().BitBtn9->click();
+    EXPECT_TRUE(QFile::exists(profile("a.tsl")));
+
+    dialogs.answers = {true};
+    main().BitBtn9->click();
+    EXPECT_EQ(dialogs.questions.last(), "Delete selected profile?");
+    EXPECT_FALSE(QFile::exists(profile("a.tsl")));
+    EXPECT_EQ(main().ComboBox1->currentText(), "b.tsl (2)");
+    EXPECT_EQ(currentProfile(), "b.tsl");
+    EXPECT_EQ(main().ShowList, (QStringList{"C:\\b1.bmp", "C:\\b2.bmp"}));
+    EXPECT_TRUE(main().BitBtn1->isEnabled());
+
+    // The last one: "Select" goes off and the current profile stays as it was.
+    dialogs.answers = {true};
+    main().BitBtn9->click();
+    EXPECT_EQ(main().ComboBox1->count(), 0);
+    EXPECT_FALSE(main().BitBtn1->isEnabled());
+    EXPECT_EQ(currentProfile(), "b.tsl");
+}
+
+TEST_F(ProfilesTest, TheEditorOpensOnTheSelectedProfileAndAMissingOneIsReported)
+{
+    writeProfileBytes("a.tsl", "C:\\one.bmp\r\nC:\\two.jpg\r\n");
+    start();
+    main().ListProfiles();
+    main().ComboBox1->setCurrentIndex(0);
+    main().BitBtn4->click();
+    TForm7& editor = *forms->Form7;
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.mode(), TForm7::Mode::Edit);
+    ASSERT_EQ(editor.ListBox1->count(), 2);
+    EXPECT_EQ(editor.ListBox1->currentRow(), 0);
+
+    main().BitBtn5->click();
+    EXPECT_EQ(editor.mode(), TForm7::Mode::Create);
+    EXPECT_FALSE(editor.button1->isEnabled());
+
+    std::filesystem::remove(profile("a.tsl").toStdString());
+    main().BitBtn1->click();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].startsWith("Cannot open file")) << dialogs.errors[0].toStdString();
+}
+
+} // namespace

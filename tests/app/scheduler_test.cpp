@@ -1,0 +1,247 @@
+#include "app/forms.h"
+#include "app/main.h"
+#include "app/showinterval.h"
+#include "app/statusbar.h"
+#include "app/trayicon.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/timer.h"
+#include "fixtures.h"
+#include "platform/hotkeys.h"
+#include "settings/settings.h"
+#include "settings/spinedit.h"
+#include "testpictures.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace {
+
+TEST(Countdown, HoursMinutesSeconds)
+{
+    EXPECT_EQ(FormatCountdown(3725), "01:02:05");
+    EXPECT_EQ(FormatCountdown(1800), "00:30:00");
+    EXPECT_EQ(FormatCountdown(90061), "25:01:01");
+    EXPECT_EQ(FormatCountdown(360000), "100:00:00");
+    EXPECT_EQ(FormatCountdown(0), "00:00:00");
+    EXPECT_EQ(FormatCountdown(-5), "00:00:00");
+    EXPECT_EQ(FormatCountdown(-3725), "00:00:00");
+}
+
+TEST(ReloadPeriod, MinutesHoursAndWhatIsNotANumber)
+{
+    EXPECT_EQ(reloadPeriod(QStringLiteral("45"), 0), 2'700'000u);
+    EXPECT_EQ(reloadPeriod(QStringLiteral("2"), 1), 7'200'000u);
+    EXPECT_EQ(reloadPeriod(QStringLiteral("0"), 0), 0u);
+    EXPECT_EQ(reloadPeriod(QStringLiteral("abc"), 0), std::nullopt);
+    EXPECT_EQ(reloadPeriod(QStringLiteral("5"), -1), std::nullopt);
+    EXPECT_EQ(reloadPeriod(QStringLiteral("5"), 2), std::nullopt);
+    // Products beyond 32 bits, or below zero, are held at the largest period.
+    EXPECT_EQ(reloadPeriod(QStringLiteral("9999"), 1), 0x7FFFFFFFu);
+    EXPECT_EQ(reloadPeriod(-1, 0), 0x7FFFFFFFu);
+    EXPECT_EQ(reloadPeriod(71582, 0), 4'294'920'000u); // fits: the timer holds it at its largest
+}
+
+class SchedulerTest : public WindowsFixture {
+protected:
+    TForm1& main() { return *forms->Form1; }
+    void writeIni(const std::string& text)
+    {
+        writeFileBytes((userData() + "/settings.ini").toStdString(), text);
+    }
+    void writeProfile(const QString& name, const QStringList& lines)
+    {
+        std::filesystem::create_directories((userData() + "/Profiles").toStdString());
+        QByteArray text;
+        for (const QString& line : lines)
+            text += line.toUtf8() + "\r\n";
+        writeFileBytes((userData() + "/Profiles/" + name).toStdString(), text.toStdString());
+    }
+    QString bitmap(const QString& name)
+    {
+        const QString path = tempPath(name);
+        makeTestImage(64, 48).convertToFormat(QImage::Format_RGB888).save(path, "BMP");
+        return path;
+    }
+    static bool running(const Timer& timer) { return timer.findChild<QTimer*>()->isActive(); }
+};
+
+TEST_F(SchedulerTest, StopThenReloadRunsTheTimersAgainButKeepsTheMenus)
+{
+    start();
+    main().StopShow();
+    EXPECT_FALSE(main().Timer2->enabled());
+    EXPECT_FALSE(main().Timer4->enabled());
+    EXPECT_FALSE(main().Stop1->isEnabled());
+    EXPECT_TRUE(main().Start2->isEnabled());
+    main().TrayIcon1->setTip("Next Wallpaper in 00:00:10");
+    main().ReloadWallpaper1->trigger();
+    EXPECT_TRUE(main().Timer2->enabled());
+    EXPECT_TRUE(main().Timer4->enabled());
+    EXPECT_EQ(main().TrayIcon1->tip(), "");
+    EXPECT_TRUE(main().Start1->isEnabled());
+    EXPECT_FALSE(main().Stop1->isEnabled());
+
+    main().Start1->trigger();
+    EXPECT_FALSE(main().Start1->isEnabled());
+    EXPECT_TRUE(main().Stop1->isEnabled());
+    EXPECT_TRUE(main().Stop2->isEnabled());
+    EXPECT_FALSE(main().Start2->isEnabled());
+}
+
+TEST_F(SchedulerTest, AModeSwitchWhileStoppedStartsOnlyTheChangeTimer)
+{
+    start();
+    main().StopShow();
+    main().TrayIcon1->setTip("Next Wallpaper in 00:01:00");
+    main().AutomaticWallpaperShow1->trigger();
+    EXPECT_TRUE(main().Timer2->enabled());
+    EXPECT_FALSE(main().Timer4->enabled());
+    EXPECT_EQ(main().TrayIcon1->tip(), "Next Wallpaper in 00:01:00");
+}
+
+TEST_F(SchedulerTest, ATickTakesTheLiveReloadValueAndTheCountdownFollows)
+{
+    start();
+    TForm2& settings = *forms->Form2;
+    settings.edit1->setText("45"); // not applied: the next tick uses it all the same
+    settings.ComboBox1->setCurrentIndex(0);
+    main().Timer2Timer();
+    EXPECT_EQ(main().ShowInterval(), 2'700'000u);
+    EXPECT_TRUE(main().Timer2->enabled());
+    main().Timer4Timer();
+    EXPECT_EQ(main().TrayIcon1->tip(), "Next Wallpaper in 00:44:59");
+    main().Timer4Timer();
+    EXPECT_EQ(main().TrayIcon1->tip(), "Next Wallpaper in 00:44:58");
+
+    settings.edit1->setText("soon"); // not a number: the period stays
+    main().Timer2Timer();
+    EXPECT_EQ(main().ShowInterval(), 2'700'000u);
+    EXPECT_EQ(main().CountdownElapsed, 0);
+}
+
+TEST_F(SchedulerTest, TheModeSwitchTakesThePeriodFromTheFileOfItsMode)
+{
+    writeIni("[AutoMode]\r\nMode=1\r\nReloadTime=2\r\n[CustomMode]\r\nMode=0\r\nReloadTime=5\r\n");
+    start();
+    main().SelectAutomaticMode();
+    EXPECT_EQ(main().ShowInterval(), 7'200'000u);
+    EXPECT_EQ(IniFile(settingsFilePath()).readString("General", "DefaultMode", "?"), "auto");
+}
+
+TEST_F(SchedulerTest, WithoutModeValuesTheSwitchKeepsThePeriodAndWritesNoFile)
+{
+    start();
+    EXPECT_EQ(main().ShowInterval(), 30'000u);
+    main().StatusBar1->setPanelText(2, "Lake at dawn");
+    main().SelectAutomaticMode();
+    EXPECT_EQ(main().ShowInterval(), 30'000u);
+    EXPECT_FALSE(QFile::exists(settingsFilePath()));
+    EXPECT_EQ(main().StatusBar1->panelText(2), "");
+}
+
+TEST_F(SchedulerTest, CustomModeWithoutProfilesOnlyExplains)
+{
+    writeIni("[General]\r\nDefaultMode=auto\r\n");
+    start();
+    main().CustomWallpaperShow1->trigger();
+    EXPECT_EQ(dialogs.messages, QStringList{"Run Wizard to configure custom profiles. Go to menu "
+                                            "under Method - Run Wizard."});
+    EXPECT_TRUE(main().AutomaticWallpaperShow1->isChecked());
+    EXPECT_TRUE(main().AutomaticWallpaperShow2->isChecked());
+    EXPECT_EQ(main().PageControl1->currentWidget(), main().TabSheet1);
+    EXPECT_FALSE(main().Timer2->enabled());
+    EXPECT_EQ(IniFile(settingsFilePath()).readString("General", "DefaultMode", "?"), "auto");
+}
+
+TEST_F(SchedulerTest, CustomModeSwitchesPageMenusAndPeriod)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp")});
+    writeIni("[General]\r\nDefaultMode=auto\r\n[CustomMode]\r\nMode=1\r\nReloadTime=3\r\n");
+    start();
+    main().CustomSlideShow1->trigger();
+    EXPECT_EQ(main().PageControl1->currentWidget(), main().TabSheet2);
+    EXPECT_TRUE(main().CustomSlideShow1->isChecked());
+    EXPECT_TRUE(main().CustomWallpaperShow1->isChecked());
+    EXPECT_FALSE(main().button4->isEnabled());
+    EXPECT_EQ(main().ShowInterval(), 10'800'000u);
+    EXPECT_EQ(IniFile(settingsFilePath()).readString("General", "DefaultMode", "?"), "custom");
+}
+
+TEST_F(SchedulerTest, ACustomPeriodOfZeroNeverTicks)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp")});
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    start();
+    main().SelectCustomMode();
+    forms->Form2->edit7->setText("0");
+    forms->Form2->ComboBox4->setCurrentIndex(0);
+    main().Timer2Timer();
+    EXPECT_EQ(main().ShowInterval(), 0u);
+    EXPECT_TRUE(main().Timer2->enabled());
+    EXPECT_FALSE(running(*main().Timer2));
+}
+
+TEST_F(SchedulerTest, TheTidyUpEnablesTheReloadCommandsAndClearsTheTray)
+{
+    start();
+    main().button4->setEnabled(false);
+    main().button3->setEnabled(false);
+    main().ReloadWallpaper1->setEnabled(false);
+    main().TrayIcon1->setAnimated(true);
+    main().ShowBalloon("New Wallpaper set successfully!");
+    main().Timer3Timer();
+    EXPECT_TRUE(main().button4->isEnabled());
+    EXPECT_TRUE(main().button3->isEnabled());
+    EXPECT_TRUE(main().ReloadWallpaper1->isEnabled());
+    EXPECT_FALSE(main().TrayIcon1->animated());
+    EXPECT_EQ(main().TrayIcon1->balloon().text, "");
+}
+
+TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp"), bitmap("c.bmp")});
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    start();
+    main().SelectCustomMode();
+    int nested = 0;
+    desktop->duringReload = [&] {
+        if (nested++ == 0) {
+            main().Timer2Timer();
+            main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
+        }
+    };
+    main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(main().ShowList, (QStringList{tempPath("b.bmp"), tempPath("c.bmp")}));
+    // The next step runs normally.
+    desktop->duringReload = nullptr;
+    main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
+    EXPECT_EQ(main().ShowList, QStringList{tempPath("c.bmp")});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SchedulerTest, TheHotkeyReloadsEvenWhileTheShowIsStopped)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n[General]\r\nHotkey=Ctrl+Alt+W\r\n");
+    start();
+    main().SelectCustomMode();
+    main().StopShow();
+    ASSERT_TRUE(system.hotkeys->pressKey(platform::MOD_CONTROL | platform::MOD_ALT, 'W'));
+    EXPECT_TRUE(main().Timer2->enabled());
+    EXPECT_TRUE(main().Timer4->enabled());
+    EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
+    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")});
+}
+
+} // namespace
