@@ -366,4 +366,17 @@ TEST_F(CustomShowTest, AnUnwritableCurrentBitmapFailsAndKeepsTheEntry)
     EXPECT_EQ(host.finishes, 1);
 }
 
+TEST_F(CustomShowTest, ARefusedRegistryWriteFailsTheStepAndKeepsTheEntry)
+{
+    const QString a = writeBitmap("a.bmp", Qt::red);
+    host.list = {a};
+    system.registry = std::make_unique<RefusingRegistry>(std::move(system.registry));
+
+    step();
+    EXPECT_EQ(host.balloons, QStringList({Setting, Failure}));
+    EXPECT_EQ(host.list, QStringList({a}));
+    EXPECT_EQ(reloads(), 0);
+    EXPECT_EQ(host.finishes, 1);
+}
+
 } // namespace

@@ -1,6 +1,5 @@
 #include "app/forms.h"
 #include "fixtures.h"
-#include "platform/errors.h"
 #include "settings/settings.h"
 
 #include <QCheckBox>
@@ -8,33 +7,6 @@
 namespace {
 
 const std::string RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-// A registry whose keys can never be opened for writing.
-class LockedRegistry : public platform::Registry {
-public:
-    explicit LockedRegistry(std::unique_ptr<platform::Registry> inner) : inner_(std::move(inner)) {}
-    bool keyExists(platform::RootKey r, const std::string& k) override { return inner_->keyExists(r, k); }
-    bool createKey(platform::RootKey, const std::string&) override { return false; }
-    std::optional<platform::RegistryValue> readValue(platform::RootKey r, const std::string& k,
-                                                     const std::string& n) override
-    {
-        return inner_->readValue(r, k, n);
-    }
-    void writeString(platform::RootKey, const std::string&, const std::string& n,
-                     const std::string&) override
-    {
-        throw platform::PlatformError("Failed to set data for '" + n + "'");
-    }
-    void writeDword(platform::RootKey, const std::string&, const std::string& n, std::uint32_t) override
-    {
-        throw platform::PlatformError("Failed to set data for '" + n + "'");
-    }
-    bool deleteValue(platform::RootKey, const std::string&, const std::string&) override { return false; }
-    bool deleteTree(platform::RootKey, const std::string&) override { return false; }
-
-private:
-    std::unique_ptr<platform::Registry> inner_;
-};
 
 class RunAtStartupTest : public WindowsFixture {};
 
@@ -66,7 +38,7 @@ TEST_F(RunAtStartupTest, UncheckingWithoutAnEntryChangesNothingAndSaysNothing)
 
 TEST_F(RunAtStartupTest, AKeyThatCanNotBeOpenedIsReportedAndTheBoxKeepsItsState)
 {
-    system.registry = std::make_unique<LockedRegistry>(std::move(system.registry));
+    system.registry = std::make_unique<RefusingRegistry>(std::move(system.registry));
     start();
     EXPECT_TRUE(forms->Form2->CheckBox1->isChecked());
     ASSERT_FALSE(dialogs.messages.isEmpty());

@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "common/strings.h"
+#include "platform/errors.h"
 #include "platform/registry.h"
 
 #include <filesystem>
@@ -35,6 +36,30 @@ bool RecordingDesktop::setSysColor(int element, std::uint32_t colour)
 }
 
 void RecordingDesktop::broadcastSettingChange() { calls.push_back({Call::Broadcast, 0, 0}); }
+
+bool RefusingRegistry::keyExists(platform::RootKey root, const std::string& key)
+{
+    return inner_->keyExists(root, key);
+}
+
+std::optional<platform::RegistryValue> RefusingRegistry::readValue(platform::RootKey root,
+                                                                   const std::string& key,
+                                                                   const std::string& name)
+{
+    return inner_->readValue(root, key, name);
+}
+
+void RefusingRegistry::writeString(platform::RootKey, const std::string&, const std::string& name,
+                                   const std::string&)
+{
+    throw platform::PlatformError("Failed to set data for '" + name + "'");
+}
+
+void RefusingRegistry::writeDword(platform::RootKey, const std::string&, const std::string& name,
+                                  std::uint32_t)
+{
+    throw platform::PlatformError("Failed to set data for '" + name + "'");
+}
 
 namespace {
 

@@ -57,6 +57,26 @@ public:
     std::vector<std::string> opened;
 };
 
+// A registry that reads as usual but refuses every change: keys can not be created or opened for
+// writing, and value writes throw as the system's refusal does.
+class RefusingRegistry : public platform::Registry {
+public:
+    explicit RefusingRegistry(std::unique_ptr<platform::Registry> inner) : inner_(std::move(inner)) {}
+    bool keyExists(platform::RootKey root, const std::string& key) override;
+    bool createKey(platform::RootKey, const std::string&) override { return false; }
+    std::optional<platform::RegistryValue> readValue(platform::RootKey root, const std::string& key,
+                                                     const std::string& name) override;
+    void writeString(platform::RootKey, const std::string&, const std::string& name,
+                     const std::string&) override;
+    void writeDword(platform::RootKey, const std::string&, const std::string& name,
+                    std::uint32_t) override;
+    bool deleteValue(platform::RootKey, const std::string&, const std::string&) override { return false; }
+    bool deleteTree(platform::RootKey, const std::string&) override { return false; }
+
+private:
+    std::unique_ptr<platform::Registry> inner_;
+};
+
 // A case of its own: a fresh APPDATA, registry file and ProgramDir (a copy of the built data
 // folder), the platform built on them with a recording desktop and shell, scripted dialogs.
 class AppFixture : public ::testing::Test {
