@@ -135,18 +135,29 @@ void TForm1::Timer4Timer()
     TrayIcon1->setTip(QStringLiteral("Next Wallpaper in ") + FormatCountdown(remaining));
 }
 
+namespace {
+
+// The mode switch's share of the settings file: the period from the mode's own "Mode" and
+// "ReloadTime" (a missing "Mode" keeps the period), and "DefaultMode" into an existing file only.
+void takeModeFromFile(TForm1& main, const QString& section, const QString& defaultMode)
+{
+    IniFile file(settingsFilePath());
+    main.Timer2->restart();
+    if (const auto period = reloadPeriod(file.readInteger(section, QStringLiteral("ReloadTime"), -1),
+                                         file.readInteger(section, QStringLiteral("Mode"), -1)))
+        main.setShowInterval(*period);
+    if (file.exists())
+        file.writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), defaultMode);
+}
+
+} // namespace
+
 void TForm1::SelectAutomaticMode()
 {
-    const IniFile file(settingsFilePath());
     PageControl1->setCurrentWidget(TabSheet1);
     setModeChecks(true);
     button4->setEnabled(true);
-    Timer2->restart();
-    if (const auto period = reloadPeriod(file.readInteger(QStringLiteral("AutoMode"), QStringLiteral("ReloadTime"), -1),
-                                         file.readInteger(QStringLiteral("AutoMode"), QStringLiteral("Mode"), -1)))
-        setShowInterval(*period);
-    if (file.exists())
-        IniFile(file.path()).writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), QStringLiteral("auto"));
+    takeModeFromFile(*this, QStringLiteral("AutoMode"), QStringLiteral("auto"));
     StatusBar1->setPanelText(2, QString());
 }
 
@@ -157,16 +168,10 @@ void TForm1::SelectCustomMode()
             "Run Wizard to configure custom profiles. Go to menu under Method - Run Wizard."));
         return;
     }
-    const IniFile file(settingsFilePath());
     PageControl1->setCurrentWidget(TabSheet2);
     setModeChecks(false);
     button4->setEnabled(false);
-    Timer2->restart();
-    if (const auto period = reloadPeriod(file.readInteger(QStringLiteral("CustomMode"), QStringLiteral("ReloadTime"), -1),
-                                         file.readInteger(QStringLiteral("CustomMode"), QStringLiteral("Mode"), -1)))
-        setShowInterval(*period);
-    if (file.exists())
-        IniFile(file.path()).writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), QStringLiteral("custom"));
+    takeModeFromFile(*this, QStringLiteral("CustomMode"), QStringLiteral("custom"));
 }
 
 template <class Step> void TForm1::runStep(const Step& step)

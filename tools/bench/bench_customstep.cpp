@@ -10,6 +10,7 @@
 //
 // --parts also times the pieces a step is made of, called one by one the way the step calls them.
 
+#include "benchsupport.h"
 #include "common/errors.h"
 #include "common/paths.h"
 #include "custommode/customshow.h"
@@ -42,58 +43,7 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-// Gradients, blocks and fine noise: compresses like a detailed photograph, not a flat drawing
-// that would make decoding unrealistically cheap.
-QImage makeBenchImage(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB888);
-    std::uint32_t seed = 12345;
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = int(seed >> 27) - 16;
-            const double wave = std::sin(x * 0.02) * std::cos(y * 0.015);
-            const bool block = ((x / 160) + (y / 120)) % 3 == 0;
-            const int r = 255 * x / width + int(40 * wave) + noise;
-            const int g = 255 * y / height + (block ? 60 : -20) + noise;
-            const int b = 128 + int(100 * std::sin((x + y) * 0.005)) - noise;
-            row[3 * x] = uchar(std::clamp(r, 0, 255));
-            row[3 * x + 1] = uchar(std::clamp(g, 0, 255));
-            row[3 * x + 2] = uchar(std::clamp(b, 0, 255));
-        }
-    }
-    return image;
-}
-
-bool spawnAndWait(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid)
-        return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using namespace bench;
 
 class BenchSettings : public WallpaperSettings {
 public:

@@ -6,6 +6,7 @@
 // The file is read once untimed first, so every round finds it in the page cache; the rounds
 // alternate between the steps so that all of them see the same clock conditions.
 
+#include "benchsupport.h"
 #include "common/errors.h"
 #include "wallpaper/picture.h"
 
@@ -30,19 +31,7 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using namespace bench;
 
 // A bottom-up 24-bit bitmap of gradients and noise.
 bool writeBenchBitmap(const QString& path, int width, int height)
@@ -89,20 +78,7 @@ bool readLikeCat(const std::string& path)
 }
 
 // cat itself, its output sent to /dev/null.
-bool runCat(const std::string& path)
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    std::string cat = "cat", file = path;
-    char* argv[] = {cat.data(), file.data(), nullptr};
-    pid_t pid = 0;
-    const bool started = posix_spawnp(&pid, "cat", &actions, nullptr, argv, environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
+bool runCat(const std::string& path) { return spawnAndWait({"cat", path}, true); }
 
 int usage()
 {
