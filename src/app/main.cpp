@@ -105,6 +105,13 @@ void TForm1::connectCommands()
     onClick(BitBtn4, [this] { EditSelectedProfile(); });
     onClick(BitBtn5, [this] { CreateProfile(); });
     onClick(BitBtn9, [this] { DeleteSelectedProfile(); });
+    onClick(BitBtn6, [this] { BitBtn6Click(); });
+    onClick(BitBtn10, [this] { BitBtn10Click(); });
+    onClick(BitBtn7, [this] { BitBtn7Click(); });
+    onClick(BitBtn8, [this] { BitBtn8Click(); });
+    on(AddtoFavorites1, [this] { AddtoFavorites1Click(); });
+    on(Checkforprogramupdates1, [this] { Checkforprogramupdates1Click(); });
+    on(UpdateProfileList1, [this] { UpdateProfileList1Click(); });
     onClick(button3, [this] { hideToTray(); });
     onClick(BitBtn2, [this] { hideToTray(); });
     connect(ComboBox2, &QComboBox::activated, this, guarded(dialogs, [this] { ComboBox2Change(); }));
@@ -229,6 +236,14 @@ void TForm1::ComboBox2Change()
     BitBtn6->setEnabled(true);
     button4->setEnabled(false);
 }
+
+void TForm1::BitBtn6Click() {}
+void TForm1::BitBtn10Click() {}
+void TForm1::BitBtn7Click() {}
+void TForm1::BitBtn8Click() {}
+void TForm1::AddtoFavorites1Click() {}
+void TForm1::Checkforprogramupdates1Click() {}
+void TForm1::UpdateProfileList1Click() {}
 
 void TForm1::ComboBox1Change()
 {

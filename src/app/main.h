@@ -60,6 +60,15 @@ public:
     void Manage1Click();
     void About1Click();
     void ComboBox2Change();
+    // Commands whose operations come with the category catalog, the previews, the favourites and
+    // the update check; until then they have nothing to do.
+    void BitBtn6Click();
+    void BitBtn10Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void AddtoFavorites1Click();
+    void Checkforprogramupdates1Click();
+    void UpdateProfileList1Click();
     void ComboBox1Change();
 
     // The mode flag is the check mark of "Automatic Wallpaper Mode": checks the items of the mode
