@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need; does nothing when they are
-# all there already.
+# Installs the Debian packages the build, the tests and the demo need, or the packages named as
+# arguments; does nothing when they are all there already.
+#   scripts/setup-debian.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -8,7 +9,9 @@ packages=(
     qt6-base-dev libjpeg62-turbo-dev libcurl4-openssl-dev
     fonts-liberation
     libgtest-dev libgmock-dev libjpeg-turbo-progs
+    libcpp-httplib-dev
 )
+[[ $# -eq 0 ]] || packages=("$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,5 +47,18 @@ struct FoundFile {
 // order. POSIX: a name that begins with "." is hidden; symbolic links to folders carry the
 // reparse-point attribute; entries that are neither files nor folders are not reported.
 std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask);
+
+// A file open for writing that nobody else can open while it lives; closed when destroyed.
+// POSIX: the exclusion is an flock lock, which binds only programs that take it too.
+class ExclusiveFile {
+public:
+    virtual ~ExclusiveFile() = default;
+    // Appends size bytes; false when not all of them could be written.
+    virtual bool write(const char* data, std::size_t size) = 0;
+};
+
+// Creates path for writing, anew or truncated, and holds it exclusively. nullptr when it can not
+// be created or another holder has it open; the file is then left as it was.
+std::unique_ptr<ExclusiveFile> createExclusiveFile(const std::string& path);
 
 } // namespace platform

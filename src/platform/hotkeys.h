@@ -23,7 +23,8 @@ public:
     // already added, ignoring case); 0 on failure.
     virtual std::uint16_t addAtom(const std::string& text) = 0;
 
-    // GlobalDeleteAtom: drops one reference. True on success, false for an unknown atom.
+    // GlobalDeleteAtom: drops one reference. True on success, false for an unknown string atom;
+    // integer atoms (below 0xC000, 0 included) have no references and always succeed.
     virtual bool deleteAtom(std::uint16_t atom) = 0;
 
     // RegisterHotKey. False when window already has a hotkey with this id or the combination is

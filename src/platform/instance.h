@@ -14,9 +14,17 @@ class SharedBlock {
 public:
     virtual ~SharedBlock() = default;
     virtual std::size_t size() const = 0;
-    // The 32-bit word at byte offset (a multiple of 4 below size()).
-    virtual std::uint32_t readWord(std::size_t offset) const = 0;
-    virtual void writeWord(std::size_t offset, std::uint32_t value) = 0;
+    // The 32-bit word at byte offset (a multiple of 4 below size()); another offset throws
+    // std::out_of_range.
+    std::uint32_t readWord(std::size_t offset) const;
+    void writeWord(std::size_t offset, std::uint32_t value);
+
+protected:
+    // The shared bytes, 4-byte aligned, size() of them.
+    virtual std::uint32_t* words() const = 0;
+
+private:
+    std::uint32_t& word(std::size_t offset) const;
 };
 
 // Creates the named block of size bytes, zero-filled, or opens it when another holder has it;

@@ -1,16 +1,14 @@
 #pragma once
 
-#include <string>
-#include <vector>
+#include <cstddef>
 
-// The test program doubles as a second process for the cases that need one: run with
-// "--platform-helper <command> <arguments>" it does one thing and exits with 0 on success.
-// This works the same on every system, unlike fork().
-
-// Runs this test program again with the helper command; true when the command succeeded.
-bool runHelper(const std::vector<std::string>& arguments);
-
-// The helper side, called by main(). Commands:
+// The helper side of ChildProcess, called by main() when the test program runs as a second
+// process. Commands, each exiting with 0 on success:
 //   registry-set <key> <name> <text>     HKEY_CURRENT_USER\<key> is created and <name> set
 //   registry-expect <key> <name> <text>  succeeds when <name> holds exactly <text>
+//   block-hold <name> <value>            creates the shared block <name> of HeldBlockSize
+//                                        bytes, writes <value> at offset 0, prints "new" or
+//                                        "existed" and holds the block until its input ends
 int helperMain(int argc, char** argv);
+
+inline constexpr std::size_t HeldBlockSize = 64;

@@ -19,9 +19,8 @@ class HotkeysTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        hotkeys->setHotKeyHandler([this](WindowHandle window, int id) {
-            presses.emplace_back(window, id);
-        });
+        hotkeys->setHotKeyHandler(
+            [this](WindowHandle window, int id) { presses.emplace_back(window, id); });
     }
 
     std::unique_ptr<GlobalHotkeys> hotkeys = createGlobalHotkeys();
@@ -40,7 +39,22 @@ TEST_F(HotkeysTest, AtomsAreCountedAndIgnoreCase)
 
     EXPECT_EQ(hotkeys->addAtom("#123"), 123); // a number text is an integer atom
     EXPECT_TRUE(hotkeys->deleteAtom(123));
+    EXPECT_EQ(hotkeys->addAtom("#49151"), 0xBFFF);
     EXPECT_EQ(hotkeys->addAtom("#0"), 0);
+    EXPECT_EQ(hotkeys->addAtom("#49152"), 0); // the string atoms' range
+    EXPECT_TRUE(hotkeys->deleteAtom(0));      // integer atoms, 0 included, are never counted
+}
+
+TEST_F(HotkeysTest, AtomTextsHaveLimits)
+{
+    EXPECT_EQ(hotkeys->addAtom(""), 0);
+    EXPECT_EQ(hotkeys->addAtom(std::string(256, 'x')), 0);
+    const std::uint16_t longest = hotkeys->addAtom(std::string(255, 'x'));
+    EXPECT_GE(longest, 0xC000);
+    EXPECT_TRUE(hotkeys->deleteAtom(longest));
+    const std::uint16_t notANumber = hotkeys->addAtom("#12a");
+    EXPECT_GE(notANumber, 0xC000);
+    EXPECT_TRUE(hotkeys->deleteAtom(notANumber));
 }
 
 TEST_F(HotkeysTest, PressReachesTheHandlerWithWindowAndId)
@@ -72,9 +86,8 @@ TEST_F(HotkeysTest, ATakenCombinationIsRefusedUntilUnregistered)
     EXPECT_TRUE(another->unregisterHotKey(0x5678, 2) && another->unregisterHotKey(0x5678, 3));
 }
 
-#ifndef _WIN32
-// In the POSIX emulation the hotkeys of an object go with it, as a program's go when it ends.
-TEST_F(HotkeysTest, PosixADestroyedObjectReleasesItsHotkeys)
+// The hotkeys of an object go with it, as a program's go when it ends.
+TEST_F(HotkeysTest, ADestroyedObjectReleasesItsHotkeys)
 {
     auto shortLived = createGlobalHotkeys();
     ASSERT_TRUE(shortLived->registerHotKey(0x1234, 5, CtrlAlt, F15));
@@ -82,7 +95,8 @@ TEST_F(HotkeysTest, PosixADestroyedObjectReleasesItsHotkeys)
     shortLived.reset();
     EXPECT_FALSE(hotkeys->pressKey(CtrlAlt, F15));
     EXPECT_TRUE(hotkeys->registerHotKey(0x4321, 6, CtrlAlt, F15));
+    EXPECT_TRUE(hotkeys->pressKey(CtrlAlt, F15));
+    EXPECT_EQ(presses, (Presses{{0x4321, 6}}));
 }
-#endif
 
 } // namespace

@@ -1,22 +1,19 @@
+#include "childprocess.h"
+#include "helper.h"
 #include "platform/instance.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <random>
-
-#ifndef _WIN32
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 using platform::createSharedBlock;
 using platform::openSharedBlock;
 
 namespace {
 
-constexpr std::size_t Size = 64;
+constexpr std::size_t Size = HeldBlockSize;
 
 // Blocks are seen by every process of the user, so each case takes a name of its own.
 std::string uniqueName(const std::string& label)
@@ -50,7 +47,8 @@ TEST(SharedBlockTest, HoldersShareOneZeroFilledBlock)
 TEST(SharedBlockTest, DifferentNamesAreDifferentBlocks)
 {
     // Names derived from paths: long, with separators, colons, spaces and non-ASCII letters.
-    const std::string base = uniqueName("C:/Program Files/Tap\xC3\xA9stron/" + std::string(120, 'x'));
+    const std::string base =
+        uniqueName("C:/Program Files/Tap\xC3\xA9stron/" + std::string(120, 'x'));
     bool existed = true;
     auto one = createSharedBlock(base + "1", Size, existed);
     auto two = createSharedBlock(base + "2", Size, existed);
@@ -80,72 +78,46 @@ TEST(SharedBlockTest, TheBlockVanishesWithItsLastHolder)
     EXPECT_EQ(fresh->readWord(4), 0u);
 }
 
-#ifndef _WIN32
-// Holders in other processes made with fork(), and their crash: POSIX matters.
-
-struct Holder {
-    pid_t pid = -1;
-    int release = -1; // closing it lets the holder end
-};
-
-// A child that creates the block (which must be new), writes value at offset 0 and waits.
-Holder startHolder(const std::string& name, std::uint32_t value)
-{
-    int ready[2], release[2];
-    if (::pipe(ready) != 0 || ::pipe(release) != 0)
-        return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        bool existed = true;
-        auto block = createSharedBlock(name, Size, existed);
-        block->writeWord(0, value);
-        const char state = existed ? 'E' : 'N';
-        char ignored;
-        ::close(release[1]);
-        if (::write(ready[1], &state, 1) == 1)
-            while (::read(release[0], &ignored, 1) > 0) {
-            }
-        ::_exit(0);
-    }
-    ::close(ready[1]);
-    ::close(release[0]);
-    char state = 0;
-    const bool started = ::read(ready[0], &state, 1) == 1 && state == 'N';
-    ::close(ready[0]);
-    return started ? Holder{pid, release[1]} : Holder{};
-}
-
-void kill(const Holder& holder)
-{
-    ::kill(holder.pid, SIGKILL);
-    ::waitpid(holder.pid, nullptr, 0);
-    ::close(holder.release);
-}
-
-TEST(SharedBlockTest, PosixHoldersInOtherProcessesAndTheirCrash)
+// Holders in other processes, and their crash.
+TEST(SharedBlockTest, HoldersInOtherProcessesAndTheirCrash)
 {
     const std::string name = uniqueName("other process");
-    Holder holder = startHolder(name, 0xC0FFEE);
-    ASSERT_NE(holder.pid, -1);
+    auto holder = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"block-hold", name, std::to_string(0xC0FFEE)});
+    ASSERT_EQ(holder->readLine(), "new");
     bool existed = false;
     auto block = createSharedBlock(name, Size, existed);
     EXPECT_TRUE(existed);
     EXPECT_EQ(block->readWord(0), 0xC0FFEEu);
     block.reset();
 
-    // The killed holder's object is still there, but the block must count as new and empty.
-    kill(holder);
+    // Whatever the killed holder left behind, the block must count as new and empty.
+    holder->kill();
     block = createSharedBlock(name, Size, existed);
     EXPECT_FALSE(existed);
     EXPECT_EQ(block->readWord(0), 0u);
     block.reset();
 
-    holder = startHolder(name, 0xBAD);
-    ASSERT_NE(holder.pid, -1);
+    holder = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"block-hold", name, std::to_string(0xBAD)});
+    ASSERT_EQ(holder->readLine(), "new");
     ASSERT_TRUE(openSharedBlock(name, Size)); // alive while the holder is
-    kill(holder);
+    holder->kill();
     EXPECT_EQ(openSharedBlock(name, Size), nullptr);
 }
-#endif
+
+TEST(SharedBlockTest, AHolderThatEndsNormallyTakesTheBlockAlong)
+{
+    const std::string name = uniqueName("normal end");
+    ChildProcess holder({"block-hold", name, "5"});
+    ASSERT_EQ(holder.readLine(), "new");
+    auto opened = openSharedBlock(name, Size);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->readWord(0), 5u);
+    opened.reset();
+    holder.closeInput();
+    EXPECT_EQ(holder.wait(), 0);
+    EXPECT_EQ(openSharedBlock(name, Size), nullptr);
+}
 
 } // namespace

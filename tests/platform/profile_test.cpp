@@ -32,7 +32,10 @@ TEST_F(ProfileTest, NamesIgnoreCaseAndAreTrimmedLikeValues)
     EXPECT_EQ(getProfileSectionKeys(file, "main"), (Names{"Key One", "empty"}));
 
     writeProfileString(file, "mAIN", "EMPTY", "1"); // the line keeps its name
-    EXPECT_EQ(readFileBytes(file), "  [ Main ]  \r\n \t Key One \t=\t value  x \t\r\nempty=1\r\n");
+    EXPECT_EQ(getProfileSectionNames(file), Names{"Main"});
+    EXPECT_EQ(getProfileSectionKeys(file, "main"), (Names{"Key One", "empty"}));
+    EXPECT_EQ(read("main", "EMPTY"), "1");
+    EXPECT_EQ(read("main", "key one"), "value  x");
 }
 
 TEST_F(ProfileTest, AMatchingPairOfQuotesIsDropped)
@@ -63,31 +66,35 @@ TEST_F(ProfileTest, FirstSectionAndFirstKeyWin)
     writeFileBytes(file, "[S]\r\nk=1\r\nk=2\r\n[s]\r\nk=3\r\nonlyLater=4\r\n");
     EXPECT_EQ(read("S", "k"), "1");
     EXPECT_EQ(read("S", "onlyLater"), "fallback");
+    EXPECT_EQ(getProfileSectionKeys(file, "s"), (Names{"k", "k"}));
+    EXPECT_EQ(getProfileSectionNames(file), (Names{"S", "s"}));
     writeProfileString(file, "S", "k", "9");
     writeProfileString(file, "S", "onlyLater", "5");
-    EXPECT_EQ(readFileBytes(file), "[S]\r\nk=9\r\nk=2\r\nonlyLater=5\r\n[s]\r\nk=3\r\nonlyLater=4\r\n");
+    EXPECT_EQ(readFileBytes(file),
+              "[S]\r\nk=9\r\nk=2\r\nonlyLater=5\r\n[s]\r\nk=3\r\nonlyLater=4\r\n");
 }
 
 TEST_F(ProfileTest, LinesWithoutEqualsHaveNoValueAndAreNotListed)
 {
-    writeFileBytes(file, "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\n");
+    writeFileBytes(file, "[s]\r\nname1=val1\r\nname2=\r\nname3\r\nname4=val4\r\n=nameless\r\n");
     EXPECT_EQ(getProfileSectionKeys(file, "s"), (Names{"name1", "name2", "name4"}));
     EXPECT_EQ(read("s", "name3"), "fallback");
+    EXPECT_EQ(read("s", ""), "nameless");           // listed or not, it is read
     writeProfileString(file, "s", "NAME3", "val3"); // the line gets its value where it stands
-    EXPECT_EQ(readFileBytes(file), "[s]\r\nname1=val1\r\nname2=\r\nname3=val3\r\nname4=val4\r\n");
+    EXPECT_EQ(readFileBytes(file),
+              "[s]\r\nname1=val1\r\nname2=\r\nname3=val3\r\nname4=val4\r\n=nameless\r\n");
 }
 
 TEST_F(ProfileTest, NewKeysJoinTheirSectionAndNewSectionsTheEnd)
 {
-    writeFileBytes(file, "; made by hand\r\n[A]\r\nx=1\r\n; about y\r\n\r\n[Empty]\r\n[B]\n"
-                         "  spaced  =  kept as written  \n# stray"); // LF, no final line end
+    writeFileBytes(file, "; made by hand\r\n[A]\r\nx=1\r\n; about y\r\n[Empty]\r\n[B]\n"
+                         "spaced=as written\n# stray"); // LF, no final line end
     writeProfileString(file, "a", "z", "3");
     writeProfileString(file, "Empty", "k", "v");
     writeProfileString(file, "New", "n", "1");
-    EXPECT_EQ(readFileBytes(file), "; made by hand\r\n[A]\r\nx=1\r\n; about y\r\nz=3\r\n\r\n"
-                                   "[Empty]\r\nk=v\r\n[B]\r\n  spaced  =  kept as written  \r\n"
+    EXPECT_EQ(readFileBytes(file), "; made by hand\r\n[A]\r\nx=1\r\n; about y\r\nz=3\r\n"
+                                   "[Empty]\r\nk=v\r\n[B]\r\nspaced=as written\r\n"
                                    "# stray\r\n[New]\r\nn=1\r\n");
-    EXPECT_EQ(read("B", "spaced"), "kept as written");
 
     std::filesystem::remove(file);
     writeProfileString(file, "App1", "key1", "string1");
@@ -121,11 +128,37 @@ TEST_F(ProfileTest, AWriteToAMissingFolderIsRefused)
 
 TEST_F(ProfileTest, ValueBytesAreKeptAsTheyAre)
 {
-    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93", latin1 = "caf\xE9";
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F"
+                             "e \xE2\x9C\x93",
+                      latin1 = "caf\xE9";
     writeProfileString(file, "Texts", "utf8", utf8);
     writeProfileString(file, "Texts", "latin1", latin1);
     EXPECT_EQ(read("Texts", "utf8"), utf8);
     EXPECT_EQ(readFileBytes(file), "[Texts]\r\nutf8=" + utf8 + "\r\nlatin1=" + latin1 + "\r\n");
+}
+
+TEST_F(ProfileTest, LongValuesAndListsComeBackWhole)
+{
+    const std::string value(5000, 'v');
+    writeProfileString(file, "Long", "value", value);
+    Names keys;
+    for (int i = 0; i < 300; ++i) {
+        keys.push_back("key" + std::to_string(i));
+        writeFileBytes(file, readFileBytes(file) + keys.back() + "=" + std::to_string(i) + "\r\n");
+    }
+    Names sections;
+    for (int i = 0; i < 200; ++i)
+        sections.push_back("Section " + std::to_string(i));
+    std::string more;
+    for (const std::string& section : sections)
+        more += "[" + section + "]\r\n";
+    writeFileBytes(file, readFileBytes(file) + more);
+
+    EXPECT_EQ(read("Long", "value"), value);
+    keys.insert(keys.begin(), "value");
+    EXPECT_EQ(getProfileSectionKeys(file, "Long"), keys);
+    sections.insert(sections.begin(), "Long");
+    EXPECT_EQ(getProfileSectionNames(file), sections);
 }
 
 TEST_F(ProfileTest, DeletingAKeyOrASection)

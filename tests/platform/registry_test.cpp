@@ -1,60 +1,10 @@
-#include "helper.h"
-#include "platform/errors.h"
-#include "platform/registry.h"
-#include "tempenv.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
+#include "childprocess.h"
+#include "registrytest.h"
 
 using platform::RegistryValue;
 using platform::RootKey;
-constexpr RootKey User = RootKey::CurrentUser;
 
 namespace {
-
-const std::string TestKey = "Software\\Tapestron Platform Tests";
-
-RegistryValue text(const char* value) { return std::string(value); }
-
-// The message of the PlatformError that call throws ("" when it throws none).
-template <class Call> std::string failure(Call&& call)
-{
-    try {
-        call();
-    } catch (const platform::PlatformError& error) {
-        return error.what();
-    }
-    return "";
-}
-
-// Every case gets a registry file of its own, in a folder that does not exist yet. (A Windows
-// build ignores the variable and uses the real registry, hence the cleanup.)
-class RegistryTest : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        registry->deleteTree(User, TestKey);
-        for (const char* key : {"TapestronTest.A", "TapestronTest.AB", "TapestronTest.B"})
-            registry->deleteTree(RootKey::ClassesRoot, key);
-    }
-
-    std::optional<RegistryValue> read(const std::string& name, const std::string& key = TestKey)
-    {
-        return platform::createRegistry()->readValue(User, key, name);
-    }
-
-    TempDir dir;
-    std::string file = dir.file("config/tapestron/registry.reg");
-    ScopedEnv env{"TAPESTRON_REGISTRY", file};
-    std::unique_ptr<platform::Registry> registry = platform::createRegistry();
-};
 
 TEST_F(RegistryTest, WritesAreSeenAtOnceByOtherObjectsAndProcesses)
 {
@@ -126,8 +76,14 @@ TEST_F(RegistryTest, MissingKeysAndValues)
 TEST_F(RegistryTest, TextSurvivesTheRoundTrip)
 {
     const std::vector<std::string> samples = {
-        "C:\\Windows\\Web\\", "\\\\server\\share\\a.jpg", "say \"cheese\"", "\"\\\"", "",
-        "two\r\nlines\tand a tab", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93 \xF0\x9F\x8C\x84",
+        "C:\\Windows\\Web\\",
+        "\\\\server\\share\\a.jpg",
+        "say \"cheese\"",
+        "\"\\\"",
+        "",
+        "two\r\nlines\tand a tab",
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x9C\x93 \xF0\x9F\x8C\x84",
         "=dword:00000001",
     };
     ASSERT_TRUE(registry->createKey(User, TestKey));
@@ -171,103 +127,5 @@ TEST_F(RegistryTest, RootNamesIgnoreCase)
         EXPECT_EQ(platform::rootKeyByName(platform::rootKeyName(RootKey(i))), RootKey(i));
     EXPECT_EQ(platform::rootKeyName(RootKey::PerformanceData), "HKEY_PERFORMANCE_DATA");
 }
-
-#ifndef _WIN32
-// The registry file of the POSIX build.
-
-TEST_F(RegistryTest, PosixFileHasTheExportFormat)
-{
-    const std::string desktop = "Control Panel\\Desktop";
-    ASSERT_TRUE(registry->createKey(User, desktop));
-    registry->writeString(User, desktop, "Wallpaper", "C:\\x \"y\".bmp");
-    registry->writeDword(User, desktop, "EditFlags", 2);
-    registry->writeString(User, desktop, "", "d");
-    registry->writeString(User, desktop, "Lines", "a\r\nb");
-    registry->writeDword(User, "CONTROL PANEL\\desktop", "EDITFLAGS", 0xA0B1C2D3);
-
-    EXPECT_EQ(readFileBytes(file), "Windows Registry Editor Version 5.00\r\n\r\n"
-                                   "[HKEY_CURRENT_USER\\Control Panel]\r\n\r\n"
-                                   "[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"
-                                   "\"Wallpaper\"=\"C:\\\\x \\\"y\\\".bmp\"\r\n"
-                                   "\"EditFlags\"=dword:a0b1c2d3\r\n"
-                                   "@=\"d\"\r\n"
-                                   "\"Lines\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n\r\n");
-}
-
-TEST_F(RegistryTest, PosixReadsHandEditsAndKeepsWhatItDoesNotKnow)
-{
-    const std::vector<std::string> kept = {
-        "; edited by hand", "\"Binary\"=hex:01,02", "a line nobody understands",
-        "\"Broken=\"unterminated", "\x01\xff\xfe", "[HKEY_NOWHERE\\Odd]\r\n\"Kept\"=\"too\""};
-    std::filesystem::create_directories(dir.file("config/tapestron"));
-    writeFileBytes(file, "Windows Registry Editor Version 5.00\n\n" + kept[0] +
-                             "\n[HKEY_CURRENT_USER\\" + TestKey + "]\n"
-                             "\"Text\"=\"a\\\\b \\\"q\\\"\"\n"
-                             "\"Multi\"=hex(1):41,00,0d,00,0a,00,\\\n  42,00,00,00\n"
-                             "\"Flags\"=dword:0000000A\n" +
-                             kept[1] + "\n" + kept[2] + "\n" + kept[3] + "\n" + kept[4] +
-                             "\n@=\"dflt\"\n[HKEY_NOWHERE\\Odd]\n\"Kept\"=\"too\"\n");
-    EXPECT_EQ(read("Text"), text("a\\b \"q\""));
-    EXPECT_EQ(read("Multi"), text("A\r\nB"));
-    EXPECT_EQ(read("Flags"), RegistryValue(10u));
-    EXPECT_EQ(read(""), text("dflt"));
-    EXPECT_EQ(read("Binary"), std::nullopt);
-    EXPECT_TRUE(registry->keyExists(User, "Software"));
-
-    registry->writeString(User, TestKey, "New", "v");
-    for (const std::string& line : kept)
-        EXPECT_THAT(readFileBytes(file), ::testing::HasSubstr(line + "\r\n"));
-    EXPECT_EQ(read("Multi"), text("A\r\nB"));
-
-    std::string utf16 = "\xFF\xFE"; // a real export is UTF-16LE
-    for (char c : std::string_view("Windows Registry Editor Version 5.00\r\n\r\n"
-                                   "[HKEY_CURRENT_USER\\X]\r\n\"N\"=\"W\""))
-        utf16 += std::string{c, '\0'};
-    writeFileBytes(file, utf16);
-    EXPECT_EQ(read("N", "X"), text("W"));
-}
-
-TEST_F(RegistryTest, PosixLocationAndItsFailures)
-{
-    writeFileBytes(dir.file("blocker"), "a file where a folder should be");
-    ScopedEnv blocked("TAPESTRON_REGISTRY", dir.file("blocker/registry.reg"));
-    auto unwritable = platform::createRegistry();
-    EXPECT_FALSE(unwritable->createKey(User, TestKey));
-    EXPECT_EQ(failure([&] { unwritable->writeString(User, "", "Wallpaper", "x"); }),
-              "Failed to set data for 'Wallpaper'");
-    EXPECT_EQ(unwritable->readValue(User, "", "Wallpaper"), std::nullopt);
-
-    // Without the variable, the XDG folder as it was when the registry was made.
-    ScopedEnv noFile("TAPESTRON_REGISTRY", std::nullopt);
-    ScopedEnv config("XDG_CONFIG_HOME", dir.file("xdg"));
-    auto fromXdg = platform::createRegistry();
-    ScopedEnv moved("XDG_CONFIG_HOME", dir.file("elsewhere"));
-    ASSERT_TRUE(fromXdg->createKey(User, TestKey));
-    EXPECT_TRUE(std::filesystem::exists(dir.file("xdg/tapestron/registry.reg")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
-}
-
-TEST_F(RegistryTest, PosixConcurrentWritersLoseNothing)
-{
-    ASSERT_TRUE(registry->createKey(User, TestKey));
-    constexpr std::uint32_t Writes = 25;
-    const pid_t child = ::fork();
-    ASSERT_NE(child, -1);
-    const std::string who = child == 0 ? "child " : "parent ";
-    bool ok = true;
-    for (std::uint32_t i = 0; i < Writes; ++i)
-        ok = failure([&] { registry->writeDword(User, TestKey, who + std::to_string(i), i); })
-                 .empty() && ok;
-    if (child == 0)
-        ::_exit(ok ? 0 : 1);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(ok && WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    for (std::uint32_t i = 0; i < Writes; ++i) {
-        EXPECT_EQ(read("child " + std::to_string(i)), RegistryValue(i));
-        EXPECT_EQ(read("parent " + std::to_string(i)), RegistryValue(i));
-    }
-}
-#endif
 
 } // namespace

@@ -12,14 +12,15 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // path() + "/" + name
+    // name (which may use "/" between folders) inside path(), with the native separators
     std::string file(const std::string& name) const;
 
 private:
     std::string path_;
 };
 
-// Sets (or, with nullopt, unsets) an environment variable for the scope and puts the old value back.
+// Sets (or, with nullopt, unsets) an environment variable for the scope and puts the old value
+// back.
 class ScopedEnv {
 public:
     ScopedEnv(std::string name, const std::optional<std::string>& value);

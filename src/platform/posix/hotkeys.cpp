@@ -101,10 +101,8 @@ public:
 
     bool deleteAtom(std::uint16_t atom) override
     {
-        if (atom == 0)
-            return false;
         if (atom < FirstStringAtom)
-            return true; // integer atoms are not counted; deleting one always succeeds
+            return true; // integer atoms, 0 included, are not counted: deleting one succeeds
         Tables& t = tables();
         std::lock_guard lock(t.mutex);
         const auto found = t.atoms.find(atom);

@@ -3,10 +3,8 @@
 #include "platform/errors.h"
 #include "posixsupport.h"
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <stdexcept>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,23 +111,10 @@ public:
 
     std::size_t size() const override { return size_; }
 
-    std::uint32_t readWord(std::size_t offset) const override
-    {
-        return std::atomic_ref<std::uint32_t>(word(offset)).load(std::memory_order_relaxed);
-    }
-
-    void writeWord(std::size_t offset, std::uint32_t value) override
-    {
-        std::atomic_ref<std::uint32_t>(word(offset)).store(value, std::memory_order_relaxed);
-    }
+protected:
+    std::uint32_t* words() const override { return base_; }
 
 private:
-    std::uint32_t& word(std::size_t offset) const
-    {
-        if (offset % 4 != 0 || offset + 4 > size_)
-            throw std::out_of_range("shared block offset " + std::to_string(offset));
-        return base_[offset / 4];
-    }
 
     UniqueFd fd_;
     std::string object_;

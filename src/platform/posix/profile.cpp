@@ -142,13 +142,12 @@ std::optional<SectionRange> findSection(const IniDocument& document, std::string
     return std::nullopt;
 }
 
-// The first line of the section naming key, with or without "="; an empty name names nothing.
+// The first line of the section naming key, with or without "="; an empty name names the first
+// "=value" line, as the system reads it (though it never lists such a line as a key).
 std::optional<std::size_t> findKey(const IniDocument& document, const SectionRange& range,
                                    std::string_view key)
 {
     const std::string_view wanted = trimmed(key);
-    if (wanted.empty())
-        return std::nullopt;
     for (std::size_t i = range.header + 1; i < range.end; ++i) {
         const Line& line = document.lines[i];
         if ((line.kind == Line::Kind::Value || line.kind == Line::Kind::NoEquals) &&

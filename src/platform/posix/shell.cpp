@@ -1,7 +1,10 @@
 #include "platform/shell.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,8 +14,68 @@ namespace platform {
 
 namespace {
 
-// xdg-open is the desktop's own "open" verb. The target is one argument of the new process, never
-// part of a command line a shell would read, so no address can run a command.
+// A file's type name comes from its MIME type, in the words the Windows shell uses for that type.
+// The type is known by the file's extension (the MIME type it stands for is noted beside it) or,
+// failing that, by a program's first bytes, since Linux executables carry no extension. A type
+// neither tells is named as the Windows shell names an unregistered one: the extension in
+// capitals followed by " File", or "File" when there is no extension.
+struct KnownType {
+    const char* extension;
+    const char* name;
+};
+
+constexpr KnownType knownTypes[] = {
+    {"exe", "Application"},                   // application/vnd.microsoft.portable-executable
+    {"dll", "Application extension"},         // application/x-sharedlib
+    {"so", "Application extension"},          // application/x-sharedlib
+    {"txt", "Text Document"},                 // text/plain
+    {"ini", "Configuration settings"},        // text/x-ini (textual/x-ini)
+    {"htm", "HTML Document"},                 // text/html
+    {"html", "HTML Document"},                // text/html
+    {"jpg", "JPEG image"},                    // image/jpeg
+    {"jpeg", "JPEG image"},                   // image/jpeg
+    {"jpe", "JPEG image"},                    // image/jpeg
+    {"bmp", "Bitmap image"},                  // image/bmp
+    {"png", "PNG image"},                     // image/png
+    {"gif", "GIF image"},                     // image/gif
+    {"zip", "Compressed (zipped) Folder"},    // application/zip
+};
+
+// ELF, or a whole DOS header with its "MZ", which every Windows (and DOS) program begins with.
+bool hasProgramHeader(const std::string& path)
+{
+    char head[64] = {};
+    std::ifstream file(path, std::ios::binary);
+    file.read(head, sizeof head);
+    const std::streamsize got = file.gcount();
+    return (got == sizeof head && head[0] == 'M' && head[1] == 'Z') ||
+           (got >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F');
+}
+
+// Extensions change case in their ASCII letters only, as the Windows shell's do.
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
+    return text;
+}
+
+std::string upper(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); });
+    return text;
+}
+
+std::string extensionOf(const std::string& path)
+{
+    const std::size_t name = path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1;
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos || dot < name ? std::string() : path.substr(dot + 1);
+}
+
+// Opening goes through xdg-open, the desktop's own "open" verb. The target is one argument of the
+// new process, never part of a command line a shell would read, so no address can run a command.
 class PosixShell final : public Shell {
 public:
     bool open(const std::string& target) override
@@ -33,6 +96,32 @@ public:
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
         return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    std::optional<std::string> typeName(const std::string& path) override
+    {
+        struct stat info{};
+        if (::stat(path.c_str(), &info) != 0)
+            return std::nullopt;
+        if (S_ISDIR(info.st_mode))
+            return "File folder"; // inode/directory
+        const std::string extension = extensionOf(path);
+        for (const KnownType& known : knownTypes) {
+            if (lower(extension) == known.extension)
+                return known.name;
+        }
+        if (hasProgramHeader(path))
+            return "Application"; // application/x-executable
+        if (extension.empty())
+            return "File";
+        // The shell's buffer holds 80 characters, its terminating zero included.
+        return (upper(extension) + " File").substr(0, 79);
+    }
+
+    bool isExecutable(const std::string& path) override
+    {
+        struct stat info{};
+        return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && hasProgramHeader(path);
     }
 };
 
