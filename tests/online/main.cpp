@@ -1,0 +1,13 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+// The service draws its demo pictures with Qt; offscreen unless told otherwise.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,79 @@
+// tapestron-service [--port N] [--host ADDRESS] [FOLDER]
+// Serves the pictures of FOLDER (one subfolder per category), or a generated demo collection,
+// to Tapestron over plain HTTP until it is killed.
+
+#include "service.h"
+
+#include <QGuiApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: tapestron-service [--port N] [--host ADDRESS] [FOLDER]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int port = 8468;
+    std::string host = "127.0.0.1";
+    std::string folder;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--port" || arg == "--host") && i + 1 < argc) {
+            const std::string value = argv[++i];
+            if (arg == "--host") {
+                host = value;
+                continue;
+            }
+            char* end = nullptr;
+            const long n = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || n < 0 || n > 65535) return usage();
+            port = int(n);
+        } else if (arg.starts_with("-") || !folder.empty()) {
+            return usage();
+        } else {
+            folder = arg;
+        }
+    }
+
+    // Blocking the end signals before any thread starts and waiting for them below lets the
+    // service stop cleanly.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    sigaddset(&endSignals, SIGINT);
+    sigaddset(&endSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
+
+    // The demo pictures carry their category's name; text needs fonts, fonts a QGuiApplication,
+    // and that a platform, which need not be a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+
+    try {
+        WallpaperService service =
+            folder.empty() ? WallpaperService() : WallpaperService(scanFolder(folder));
+        service.start(port, host);
+        std::printf("tapestron-service: %s on %s (%zu categories)\n",
+                    folder.empty() ? "demo collection" : folder.c_str(), service.baseUrl().c_str(),
+                    service.categories().size());
+        std::fflush(stdout);
+        int received = 0;
+        sigwait(&endSignals, &received);
+        service.stop();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "tapestron-service: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

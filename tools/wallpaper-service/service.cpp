@@ -1,0 +1,352 @@
+#include "service.h"
+
+#include "demopicture.h"
+#include "httpserver.h"
+
+#include <QString>
+
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+constexpr const char* Text = "text/plain";
+constexpr std::size_t MaxRecordedRequests = 10000;
+constexpr const char* Html = "text/html; charset=utf-8";
+
+std::vector<std::string> splitPath(const std::string& path)
+{
+    std::vector<std::string> parts;
+    if (path.empty() || path.front() != '/') return parts;
+    std::size_t start = 1;
+    for (;;) {
+        const auto slash = path.find('/', start);
+        parts.push_back(path.substr(start, slash - start));
+        if (slash == std::string::npos) return parts;
+        start = slash + 1;
+    }
+}
+
+// Only what a host name, an IPv4 or a bracketed IPv6 address with a port can contain, so that a
+// strange Host header can not put anything else into the URLs.
+bool isPlainHost(const std::string& host)
+{
+    return !host.empty() && host.size() <= 255 && std::all_of(host.begin(), host.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
+    });
+}
+
+std::string htmlEscape(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string page(const std::string& title, const std::string& body)
+{
+    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +
+           "</title></head>\n<body><h1>" + title + "</h1>\n" + body + "</body></html>\n";
+}
+
+// FNV-1a: the same seed for the same picture on every run and every system.
+unsigned stableHash(const std::string& text)
+{
+    std::uint32_t h = 2166136261u;
+    for (unsigned char c : text)
+        h = (h ^ c) * 16777619u;
+    return h;
+}
+
+} // namespace
+
+struct WallpaperService::Impl {
+    OneShotServer server;
+    std::thread thread;
+    std::string host;
+    int port = 0;
+};
+
+struct WallpaperService::Answer {
+    int status = 404;
+    std::string type = Text;
+    std::string body = "Not found\r\n";
+};
+
+WallpaperService::WallpaperService() : WallpaperService(demoCategories()) {}
+
+WallpaperService::WallpaperService(std::vector<ServiceCategory> categories)
+    : categories_(std::move(categories))
+{
+}
+
+WallpaperService::~WallpaperService()
+{
+    stop();
+}
+
+void WallpaperService::start(int port, const std::string& host)
+{
+    if (impl_) throw std::runtime_error("the wallpaper service is already running");
+    auto impl = std::make_unique<Impl>();
+    impl->host = host;
+    // Not httplib's SO_REUSEPORT default, under which a second service would share the port
+    // silently instead of failing to start.
+    impl->server.set_socket_options([](int sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
+    impl->server.set_pre_routing_handler(
+        [this](const httplib::Request& req, httplib::Response& res) {
+            handle(req, res);
+            return httplib::Server::HandlerResponse::Handled;
+        });
+    impl->port = port == 0 ? impl->server.bind_to_any_port(host)
+                           : (impl->server.bind_to_port(host, port) ? port : -1);
+    if (impl->port <= 0)
+        throw std::runtime_error("can not listen on " + host + ":" + std::to_string(port));
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = false;
+    }
+    // Set before the first handler can run: handlers read it for the fallback URL base.
+    impl_ = std::move(impl);
+    // The socket listens already, so clients may connect before the accept loop runs.
+    impl_->thread = std::thread([server = &impl_->server] { server->listen_after_bind(); });
+    // A stop() before the loop runs would be lost and the loop would then block for good.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!impl_->server.is_running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+void WallpaperService::stop()
+{
+    if (!impl_) return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    impl_->server.abandonReads();
+    impl_->server.stop();
+    if (impl_->thread.joinable()) impl_->thread.join();
+    impl_.reset();
+}
+
+bool WallpaperService::running() const
+{
+    return impl_ != nullptr;
+}
+
+int WallpaperService::port() const
+{
+    return impl_ ? impl_->port : 0;
+}
+
+std::string WallpaperService::baseUrl() const
+{
+    if (!impl_) return {};
+    std::string host = impl_->host;
+    if (host == "0.0.0.0" || host == "::" || host.empty()) host = "127.0.0.1";
+    if (host.find(':') != std::string::npos) host = "[" + host + "]";
+    return "http://" + host + ":" + std::to_string(impl_->port);
+}
+
+void WallpaperService::setVersion(std::string version)
+{
+    std::lock_guard lock(mutex_);
+    version_ = std::move(version);
+}
+
+void WallpaperService::setFault(const std::string& path, Fault fault)
+{
+    std::lock_guard lock(mutex_);
+    if (fault.kind == Fault::Kind::None)
+        faults_.erase(path);
+    else
+        faults_[path] = std::move(fault);
+}
+
+void WallpaperService::clearFaults()
+{
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+std::vector<RecordedRequest> WallpaperService::requests() const
+{
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void WallpaperService::clearRequests()
+{
+    std::lock_guard lock(mutex_);
+    requests_.clear();
+}
+
+void WallpaperService::hold(int ms)
+{
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
+}
+
+void WallpaperService::handle(const httplib::Request& req, httplib::Response& res)
+{
+    Fault fault;
+    {
+        std::lock_guard lock(mutex_);
+        // A long-running service keeps the recent past only.
+        if (requests_.size() >= MaxRecordedRequests)
+            requests_.erase(requests_.begin(), requests_.begin() + MaxRecordedRequests / 2);
+        requests_.push_back({req.method, req.path, req.get_header_value("User-Agent"),
+                             req.get_header_value("Accept"), req.get_header_value("Cookie")});
+        if (auto it = faults_.find(req.path); it != faults_.end()) fault = it->second;
+    }
+    const std::string host = req.get_header_value("Host");
+    const std::string base = isPlainHost(host) ? "http://" + host : baseUrl();
+
+    switch (fault.kind) {
+    case Fault::Kind::NotFound:
+        res.status = 404;
+        res.set_content("Not found\r\n", Text);
+        return;
+    case Fault::Kind::CloseWithoutResponse:
+        OneShotServer::dropResponse();
+        hold(fault.holdMs);
+        return;
+    case Fault::Kind::Redirect:
+        res.status = 302;
+        res.set_header("Location",
+                       fault.target.starts_with("/") ? base + fault.target : fault.target);
+        return;
+    default:
+        break;
+    }
+    if (req.method != "GET" && req.method != "HEAD") {
+        res.status = 405;
+        res.set_header("Allow", "GET, HEAD");
+        return;
+    }
+
+    Answer a;
+    try {
+        a = answer(req.path, base);
+    } catch (const std::exception& error) {
+        a = Answer{500, Text, std::string(error.what()) + "\r\n"};
+    }
+    if (fault.kind == Fault::Kind::SetCookie) res.set_header("Set-Cookie", fault.cookie);
+    res.status = a.status;
+    if (fault.kind == Fault::Kind::CutBody && a.status == 200) {
+        auto body = std::make_shared<const std::string>(std::move(a.body));
+        res.set_content_provider(body->size(), a.type,
+                                 [body](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                     sink.write(body->data(), body->size() / 2);
+                                     return false; // the connection is closed at this point
+                                 });
+    } else {
+        res.set_content(std::move(a.body), a.type);
+    }
+}
+
+WallpaperService::Answer WallpaperService::answer(const std::string& path, const std::string& base)
+{
+    const auto ok = [](std::string body, const char* type) {
+        return Answer{200, type, std::move(body)};
+    };
+    if (path == "/version") {
+        std::lock_guard lock(mutex_);
+        return ok(version_ + "\r\n", Text);
+    }
+    if (path == "/wallpapers/cat.tsl" || path == "/profiles_new.tsl") {
+        std::string body;
+        for (const auto& c : categories_)
+            body += (path == "/profiles_new.tsl" ? c.name : c.code) + "\r\n";
+        return ok(body, Text);
+    }
+    if (path == "/profiles.html" || path == "/galleries.html") {
+        const bool galleries = path == "/galleries.html";
+        std::string list = "<ul>\n";
+        for (const auto& c : categories_)
+            list += "<li>" + (galleries ? "<a href=\"/preview/" + c.code + "\">" : std::string()) +
+                    htmlEscape(c.name) + (galleries ? "</a>" : "") + "</li>\n";
+        return ok(page(galleries ? "Galleries" : "Categories", list + "</ul>\n"), Html);
+    }
+    if (path == "/faq.html")
+        return ok(page("Questions",
+                       "<p>This service offers wallpapers to Tapestron on this "
+                       "computer. Pictures change with the folder it was given.</p>\n"),
+                  Html);
+
+    const auto parts = splitPath(path);
+    if (parts.size() < 2 || !std::all_of(parts.begin(), parts.end(), isSafeSegment)) return {};
+    const auto category = std::find_if(categories_.begin(), categories_.end(),
+                                       [&](const auto& c) { return c.code == parts[1]; });
+    if (category == categories_.end()) return {};
+    const std::string pictures = base + "/pictures/" + category->code + "/";
+
+    if (parts.size() == 2 && parts[0] == "wallpapers") {
+        std::string body;
+        for (const auto& p : category->pictures)
+            body += pictures + p.file + ";" + p.caption + ";" + p.position + "\r\n";
+        return ok(body, Text);
+    }
+    if (parts.size() == 2 && parts[0] == "preview") {
+        std::string body;
+        const auto count = std::min<std::size_t>(4, category->pictures.size());
+        for (std::size_t i = 0; i < count; ++i)
+            body += pictures + category->pictures[i].file + "\r\n";
+        return ok(body, Text);
+    }
+    if (parts.size() == 3 && parts[0] == "pictures") {
+        // Only files of the listing are served; the request never names a file on disk.
+        const auto picture = std::find_if(category->pictures.begin(), category->pictures.end(),
+                                          [&](const auto& p) { return p.file == parts[2]; });
+        if (picture == category->pictures.end()) return {};
+        auto bytes = pictureBytes(*category, *picture);
+        if (!bytes) return {};
+        return Answer{200, pictureContentType(picture->file), *bytes};
+    }
+    return {};
+}
+
+std::shared_ptr<const std::string> WallpaperService::pictureBytes(const ServiceCategory& category,
+                                                                  const ServicePicture& picture)
+{
+    if (!picture.sourcePath.empty()) {
+        std::ifstream in(picture.sourcePath, std::ios::binary);
+        if (!in) return nullptr;
+        return std::make_shared<const std::string>(std::istreambuf_iterator<char>(in),
+                                                   std::istreambuf_iterator<char>());
+    }
+    const std::string key = category.code + "/" + picture.file;
+    std::lock_guard generating(generateMutex_);
+    {
+        std::lock_guard lock(mutex_);
+        if (auto it = generated_.find(key); it != generated_.end()) return it->second;
+    }
+    const QByteArray encoded =
+        drawDemoPicture(QString::fromStdString(category.name), stableHash(key),
+                        pictureContentType(picture.file) == "image/bmp");
+    auto bytes = std::make_shared<const std::string>(encoded.constData(), encoded.size());
+    std::lock_guard lock(mutex_);
+    generated_[key] = bytes;
+    return bytes;
+}

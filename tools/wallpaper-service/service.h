@@ -1,0 +1,116 @@
+#pragma once
+
+#include "collection.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace httplib {
+struct Request;
+struct Response;
+} // namespace httplib
+
+// The local wallpaper service: plain HTTP with the category list, the category names, the
+// wallpaper list of each category, previews, the version, the pictures and a few small pages.
+// Runs on its own threads between start() and stop(). start() and stop() belong to one controlling
+// thread; the other members may be called from any thread.
+
+// A misbehaviour the service shows on one path, for testing clients.
+struct Fault {
+    enum class Kind {
+        None,
+        NotFound,             // 404 although the path exists
+        CloseWithoutResponse, // read the request, send nothing, hold holdMs, then close
+        CutBody,              // announce the full Content-Length, send half the body, close
+        Redirect,             // 302 to target (a path on this service, or an absolute URL)
+        SetCookie,            // the normal answer plus "Set-Cookie: <cookie>"
+    };
+    Kind kind = Kind::None;
+    int holdMs = 0;
+    std::string target;
+    std::string cookie; // "name=value"
+
+    static Fault notFound() { return {Kind::NotFound, 0, {}, {}}; }
+    static Fault closeWithoutResponse(int holdMs)
+    {
+        return {Kind::CloseWithoutResponse, holdMs, {}, {}};
+    }
+    static Fault cutBody() { return {Kind::CutBody, 0, {}, {}}; }
+    static Fault redirect(std::string target) { return {Kind::Redirect, 0, std::move(target), {}}; }
+    static Fault setCookie(std::string nameValue)
+    {
+        return {Kind::SetCookie, 0, {}, std::move(nameValue)};
+    }
+};
+
+// One request as the service received it.
+struct RecordedRequest {
+    std::string method;
+    std::string path; // percent-decoded, without the query
+    std::string userAgent;
+    std::string accept;
+    std::string cookie;
+};
+
+class WallpaperService {
+public:
+    // The generated demo collection.
+    WallpaperService();
+    // Any collection, e.g. scanFolder(...).
+    explicit WallpaperService(std::vector<ServiceCategory> categories);
+    ~WallpaperService();
+    WallpaperService(const WallpaperService&) = delete;
+    WallpaperService& operator=(const WallpaperService&) = delete;
+
+    // Listens on host:port (port 0: a free one) and serves until stop(). Throws
+    // std::runtime_error when the address can not be bound or the service already runs.
+    void start(int port = 0, const std::string& host = "127.0.0.1");
+    // Ends serving; a held connection (CloseWithoutResponse) is let go at once. Idempotent.
+    void stop();
+    bool running() const;
+
+    int port() const;
+    // "http://127.0.0.1:<port>" (the bound host; a wildcard address is given as 127.0.0.1).
+    std::string baseUrl() const;
+
+    // What /version answers, without the line end. Default "0.2.0.80".
+    void setVersion(std::string version);
+    const std::vector<ServiceCategory>& categories() const { return categories_; }
+
+    // Faults apply to exact decoded paths ("/wallpapers/cat.tsl"); Kind::None removes one.
+    void setFault(const std::string& path, Fault fault);
+    void clearFaults();
+
+    // The requests received, oldest first (the last few thousand), whether answered or not.
+    std::vector<RecordedRequest> requests() const;
+    void clearRequests();
+
+private:
+    struct Impl;
+    struct Answer;
+
+    void handle(const httplib::Request& req, httplib::Response& res);
+    Answer answer(const std::string& path, const std::string& base);
+    std::shared_ptr<const std::string> pictureBytes(const ServiceCategory& category,
+                                                    const ServicePicture& picture);
+    void hold(int ms);
+
+    const std::vector<ServiceCategory> categories_;
+    std::unique_ptr<Impl> impl_;
+
+    mutable std::mutex mutex_; // guards everything below
+    std::condition_variable wake_;
+    bool stopping_ = false;
+    std::string version_ = "0.2.0.80";
+    std::map<std::string, Fault> faults_;
+    std::vector<RecordedRequest> requests_;
+    std::map<std::string, std::shared_ptr<const std::string>> generated_; // "code/file" -> bytes
+    std::mutex generateMutex_; // one generated picture at a time, so none is made twice
+};
