@@ -4,6 +4,8 @@
 #include "platform/system.h"
 #include "strings.h"
 
+#include <algorithm>
+
 QString joinPath(const QString& folder, const QString& name)
 {
     const QChar sep = QLatin1Char(platform::pathSeparator());
@@ -28,4 +30,13 @@ QString fileNameOf(const QString& path)
 {
     const QChar sep = QLatin1Char(platform::pathSeparator());
     return path.mid(path.lastIndexOf(sep) + 1);
+}
+
+bool isSafeFileName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == u'/' || c == u'\\' || c == u':' || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
 }

@@ -19,3 +19,8 @@ QString currentBitmapPath();
 
 // The file name without its folder.
 QString fileNameOf(const QString& path);
+
+// Whether name, which came from outside (the network, a list file), may become one file name
+// inside a folder of ours: not empty, not "." or "..", and without "/", "\", ":" or control
+// characters, so it can never reach outside that folder.
+bool isSafeFileName(const QString& name);

@@ -4,6 +4,7 @@
 #include "jpeg.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -357,3 +358,13 @@ void BitmapReader::readRle(QImage& image)
 } // namespace
 
 QImage decodeBitmap(const QString& path) { return BitmapReader(path).read(); }
+
+void saveBitmap(const QImage& picture, const QString& path)
+{
+    QSaveFile file(path);
+    const QImage rgb = picture.format() == QImage::Format_RGB888
+                           ? picture
+                           : picture.convertToFormat(QImage::Format_RGB888);
+    if (!file.open(QIODevice::WriteOnly) || !rgb.save(&file, "BMP") || !file.commit())
+        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+}

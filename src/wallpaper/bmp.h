@@ -8,3 +8,7 @@
 // file and the picture limits before anything is allocated; a file that is not such a bitmap, or
 // whose headers lie, raises InvalidPictureError.
 QImage decodeBitmap(const QString& path);
+
+// Writes picture as an uncompressed 24-bit Windows bitmap, replacing path in one step (a failure
+// leaves the old file whole). Throws AppError when it can not be written.
+void saveBitmap(const QImage& picture, const QString& path);

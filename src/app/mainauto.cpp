@@ -1,0 +1,211 @@
+// Automatic mode on the main window: the download client, the category catalog and the step.
+#include "main.h"
+
+#include "app/forms.h"
+#include "automode/catalog.h"
+#include "automode/fetch.h"
+#include "common/context.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/timer.h"
+#include "common/textlist.h"
+#include "online/download.h"
+#include "settings/settings.h"
+#include "settings/settingskeys.h"
+#include "settings/spinedit.h"
+#include "statusbar.h"
+#include "trayicon.h"
+#include "windows/previewbox.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QProgressBar>
+#include <QPushButton>
+
+
+namespace {
+
+// The download client as the automatic mode sees it.
+class MainDownloader final : public FileDownloader {
+public:
+    explicit MainDownloader(HttpClient& client) : client_(client) {}
+    void DownloadFile(const QString& url, const QString& target) override
+    {
+        ::DownloadFile(client_, url, target);
+    }
+
+private:
+    HttpClient& client_;
+};
+
+// The body's progress on the status bar.
+class ProgressBarProgress final : public HttpProgress {
+public:
+    explicit ProgressBarProgress(QProgressBar& bar) : bar_(bar) {}
+    void workBegin(std::int64_t expectedTotal) override
+    {
+        bar_.setMaximum(static_cast<int>(expectedTotal));
+        bar_.setValue(0);
+    }
+    void work(std::int64_t bytesSoFar) override { bar_.setValue(static_cast<int>(bytesSoFar)); }
+
+private:
+    QProgressBar& bar_;
+};
+
+class MainFetchHost final : public AutoFetchHost {
+public:
+    MainFetchHost(TForm1& main, const TForm2& settings)
+        : main_(main), settings_(settings), http_(*main.IdHTTP1)
+    {
+    }
+    FileDownloader& http() override { return http_; }
+    const QStringList& categoryCodes() const override { return main_.CategoryCodes; }
+    QStringList& pendingList() override { return main_.PendingList; }
+    bool balloonsDisabled() const override { return main_.balloonsDisabled(); }
+    void showBalloon(const QString& text) override { main_.ShowBalloon(text); }
+    void clearBalloon() override { main_.TrayIcon1->clearBalloon(); }
+    void setTrayAnimated(bool animated) override { main_.TrayIcon1->setAnimated(animated); }
+    void disableReloadCommands() override
+    {
+        main_.button4->setEnabled(false);
+        main_.ReloadWallpaper1->setEnabled(false);
+    }
+    void setCaptionText(const QString& text) override { main_.StatusBar1->setPanelText(2, text); }
+    void setManagedPositionHint(int hint) override { main_.ManagedPositionHint = hint; }
+    QSize previewSize() const override { return main_.Image1->boxSize(); }
+    void showPreview(const QImage& preview) override { main_.Image1->setPicture(preview); }
+    void startTidyUp() override { main_.Timer3->setEnabled(true); }
+    void resetProgress() override { main_.StatusBar1->ProgressBar1->setValue(0); }
+    void enableFavourites() override
+    {
+        main_.BitBtn7->setEnabled(true);
+        main_.AddtoFavorites1->setEnabled(true);
+    }
+    QString tempCacheLimit() const override { return settings_.edit4->text(); }
+
+private:
+    TForm1& main_;
+    const TForm2& settings_;
+    MainDownloader http_;
+};
+
+QString dataPath(const AppContext& context, const QString& name)
+{
+    return context.programPath(QStringLiteral("data/") + name);
+}
+
+} // namespace
+
+TForm1::~TForm1() = default;
+
+void TForm1::createHttpClient()
+{
+    IdHTTP1 = std::make_unique<HttpClient>();
+    httpProgress_ = std::make_unique<ProgressBarProgress>(*StatusBar1->ProgressBar1);
+    IdHTTP1->setProgress(httpProgress_.get());
+    IdHTTP1->setPump([] { QCoreApplication::processEvents(); });
+}
+
+void TForm1::DownloadFile(const QString& url, const QString& target)
+{
+    ::DownloadFile(*IdHTTP1, url, target);
+}
+
+void TForm1::FetchAutoWallpaper()
+{
+    runStep([this] {
+        MainFetchHost host(*this, *forms.Form2);
+        ::FetchAutoWallpaper(context.platform, *forms.Form2, host);
+    });
+}
+
+void TForm1::LoadCategoryCodes()
+{
+    MainDownloader http(*IdHTTP1);
+    RefreshCatalogFile(http, dataPath(context, QStringLiteral("cat.tsl")),
+                       dataPath(context, QStringLiteral("cat1.tsl")),
+                       QStringLiteral("/wallpapers/cat.tsl"));
+    CategoryCodes = readCategoryCodes(dataPath(context, QStringLiteral("cat.tsl")));
+}
+
+void TForm1::LoadCategoryNames()
+{
+    MainDownloader http(*IdHTTP1);
+    RefreshCatalogFile(http, dataPath(context, QStringLiteral("profiles.tsl")),
+                       dataPath(context, QStringLiteral("profiles1.tsl")),
+                       QStringLiteral("/profiles_new.tsl"));
+    ComboBox2->clear();
+    ComboBox2->addItems(readTextList(dataPath(context, QStringLiteral("profiles.tsl"))));
+}
+
+bool TForm1::ReloadPendingList(const QString& failureText, bool clearFirst)
+{
+    try {
+        MainDownloader http(*IdHTTP1);
+        ::ReloadPendingList(http, CategoryCodes, PendingList, clearFirst);
+        return false;
+    } catch (const std::exception&) {
+        if (balloonsDisabled())
+            return false;
+        ShowBalloon(failureText);
+        return true;
+    }
+}
+
+QList<QComboBox*> TForm1::categorySelectors() const
+{
+    // The preview and wizard windows fill their own lists each time they are shown.
+    QList<QComboBox*> selectors{ComboBox2};
+    if (forms.Form2)
+        selectors.append(forms.Form2->ComboBox2);
+    return selectors;
+}
+
+void TForm1::RefreshCatalog()
+{
+    if (stepRunning_) {
+        // A step is waiting for a download: the catalog is refreshed right after it.
+        catalogRefreshDeferred_ = true;
+        return;
+    }
+    runStep([this] {
+        MainDownloader http(*IdHTTP1);
+        RefreshCatalogFile(http, dataPath(context, QStringLiteral("cat.tsl")),
+                           dataPath(context, QStringLiteral("cat1.tsl")),
+                           QStringLiteral("/wallpapers/cat.tsl"));
+        ReloadPendingList(QStringLiteral("Can not retrive wallpaper lists. Check your Internet "
+                                         "Connection or."),
+                          true);
+        const QList<QComboBox*> selectors = categorySelectors();
+        QList<int> indexes;
+        for (const QComboBox* selector : selectors)
+            indexes.append(selector->currentIndex());
+        RefreshCatalogFile(http, dataPath(context, QStringLiteral("profiles.tsl")),
+                           dataPath(context, QStringLiteral("profiles1.tsl")),
+                           QStringLiteral("/profiles_new.tsl"));
+        for (QComboBox* selector : selectors)
+            selector->clear();
+        const QStringList names = readTextList(dataPath(context, QStringLiteral("profiles.tsl")));
+        for (qsizetype i = 0; i < selectors.size(); ++i) {
+            selectors[i]->addItems(names);
+            // An index past the end of a shorter list leaves the selector without a choice.
+            selectors[i]->setCurrentIndex(indexes[i] < selectors[i]->count() ? indexes[i] : -1);
+        }
+    });
+}
+
+void TForm1::Timer1Timer() { RefreshCatalog(); }
+
+void TForm1::UpdateProfileList1Click() { RefreshCatalog(); }
+
+void TForm1::BitBtn6Click()
+{
+    IniFile(settingsFilePath())
+        .writeInteger(keys::AutoMode, keys::Category, ComboBox2->currentIndex());
+    forms.Form2->LoadSettings(settingsFilePath());
+    PendingList.clear();
+    FetchAutoWallpaper();
+    BitBtn6->setEnabled(false);
+    button4->setEnabled(true);
+}

@@ -1,0 +1,76 @@
+#include "catalog.h"
+
+#include "common/errors.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/service.h"
+#include "common/strings.h"
+#include "common/textlist.h"
+#include "platform/files.h"
+#include "settings/settingskeys.h"
+
+#include <QFile>
+
+void RefreshCatalogFile(FileDownloader& http, const QString& path, const QString& backupPath,
+                        const QString& serverPath)
+{
+    const QString download = path + QStringLiteral(".part");
+    try {
+        http.DownloadFile(serviceBaseUrl() + serverPath, download);
+        if (platform::fileExists(toStd(download))) {
+            // Refused once a backup exists: the first good copy stays the fallback.
+            platform::moveFileNoReplace(toStd(path), toStd(backupPath));
+            if (!platform::moveFileReplacing(toStd(download), toStd(path)))
+                platform::deleteFile(toStd(download));
+        }
+        if (!platform::fileExists(toStd(path)))
+            QFile::copy(backupPath, path);
+    } catch (const std::exception&) {
+        // A catalog that can not be refreshed is used as it is.
+    }
+}
+
+QStringList readCategoryCodes(const QString& path)
+{
+    QStringList codes;
+    try {
+        codes = readTextList(path).mid(0, CategoryCodeCapacity);
+    } catch (const AppError&) {
+        // No catalog at all: every category is unusable until one is installed again.
+    }
+    while (codes.size() < CategoryCodeCapacity)
+        codes.append(QString());
+    return codes;
+}
+
+int selectedCategoryIndex()
+{
+    const IniFile settings(settingsFilePath());
+    if (!settings.valueExists(keys::AutoMode, keys::Category))
+        return 0;
+    return settings.readInteger(keys::AutoMode, keys::Category, -1);
+}
+
+QString categoryCode(const QStringList& codes, int index)
+{
+    if (index < 0 || index >= codes.size())
+        throw AppError(QStringLiteral("There is no category %1.").arg(index));
+    const QString& code = codes.at(index);
+    if (!isSafeFileName(code))
+        throw AppError(QStringLiteral("The category %1 has no usable code.").arg(index));
+    return code;
+}
+
+void ReloadPendingList(FileDownloader& http, const QStringList& codes, QStringList& pending,
+                       bool clearFirst)
+{
+    const QString code = categoryCode(codes, selectedCategoryIndex());
+    const QString local = userDataPath(code);
+    http.DownloadFile(serviceBaseUrl() + QStringLiteral("/wallpapers/") + code, local);
+    if (clearFirst)
+        pending.clear();
+    if (platform::fileExists(toStd(local))) {
+        pending = readTextList(local);
+        platform::deleteFile(toStd(local));
+    }
+}

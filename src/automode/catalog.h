@@ -1,0 +1,36 @@
+#pragma once
+
+#include "downloader.h"
+
+#include <QString>
+#include <QStringList>
+
+// The category catalog: the codes under which the service publishes each category's wallpaper
+// list, the display names, and the list of the selected category's wallpapers not shown yet.
+
+// How many category codes the program keeps; lines past this in the code file are ignored.
+inline constexpr int CategoryCodeCapacity = 50;
+
+// Refreshes one catalog file from the service's serverPath. The answer is downloaded beside the
+// file and replaces it only when the download succeeded, so a failed refresh keeps the last good
+// content. The first successful refresh keeps the previous content as backupPath, which never
+// changes after; a missing file is brought back from the backup. Never throws.
+void RefreshCatalogFile(FileDownloader& http, const QString& path, const QString& backupPath,
+                        const QString& serverPath);
+
+// The code file's lines, padded with empty codes to CategoryCodeCapacity entries; all empty when
+// the file can not be read.
+QStringList readCategoryCodes(const QString& path);
+
+// [AutoMode] Category of the settings file, read afresh: 0 when missing, -1 when not a number.
+int selectedCategoryIndex();
+
+// The code of category index, fit to name a file of ours. Throws AppError for an index outside
+// the table and for a code that is empty or could leave its folder (it came from the service).
+QString categoryCode(const QStringList& codes, int index);
+
+// Downloads the selected category's wallpaper list to UserDataDir\<code> and loads it into
+// pending (emptied first when clearFirst), deleting the file again. A failed download loads
+// nothing. Throws for an unusable category and a list that can not be read.
+void ReloadPendingList(FileDownloader& http, const QStringList& codes, QStringList& pending,
+                       bool clearFirst);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The download the automatic mode relies on: afterwards target exists exactly when the transfer
+// succeeded, and it holds the response body. Never throws.
+class FileDownloader {
+public:
+    virtual ~FileDownloader() = default;
+    virtual void DownloadFile(const QString& url, const QString& target) = 0;
+};

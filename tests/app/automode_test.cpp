@@ -1,0 +1,163 @@
+#include "app/forms.h"
+#include "app/main.h"
+#include "app/statusbar.h"
+#include "app/trayicon.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/timer.h"
+#include "fixtures.h"
+#include "service.h"
+#include "settings/settings.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+const QString Success = QStringLiteral("New Wallpaper set successfully!");
+
+// The program against a wallpaper service of its own on loopback.
+class AutomaticModeTest : public WindowsFixture {
+protected:
+    explicit AutomaticModeTest(std::vector<ServiceCategory> categories = demoCategories())
+        : service(std::move(categories)), url("TAPESTRON_SERVICE_URL", started(service))
+    {
+    }
+    ~AutomaticModeTest() override { service.stop(); }
+
+    static std::string started(WallpaperService& service)
+    {
+        service.start();
+        return service.baseUrl();
+    }
+
+    TForm1& main() { return *forms->Form1; }
+    static QByteArray bytesOf(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    int requestsFor(const std::string& path) const
+    {
+        const auto log = service.requests();
+        return static_cast<int>(std::count_if(log.begin(), log.end(),
+                                              [&](const RecordedRequest& r) { return r.path == path; }));
+    }
+    std::vector<std::string> pictureRequests() const
+    {
+        std::vector<std::string> paths;
+        for (const RecordedRequest& r : service.requests())
+            if (r.path.starts_with("/pictures/"))
+                paths.push_back(r.path);
+        return paths;
+    }
+
+    WallpaperService service;
+    ScopedEnv url;
+};
+
+TEST_F(AutomaticModeTest, StartUpRefreshesTheCatalogAndLoadsTheFirstCategorysList)
+{
+    start();
+    EXPECT_EQ(requestsFor("/wallpapers/cat.tsl"), 1);
+    EXPECT_EQ(requestsFor("/profiles_new.tsl"), 1);
+    EXPECT_EQ(requestsFor("/wallpapers/all"), 1);
+    EXPECT_FALSE(main().PendingList.isEmpty());
+    EXPECT_EQ(main().CategoryCodes.at(5), "anime");
+    EXPECT_EQ(main().ComboBox2->count(), 18);
+    EXPECT_TRUE(QFile::exists(context.programPath("data/cat1.tsl")));
+    EXPECT_TRUE(QFile::exists(context.programPath("data/profiles1.tsl")));
+    EXPECT_FALSE(QFile::exists(userDataPath("all")));
+    for (const RecordedRequest& r : service.requests()) {
+        EXPECT_EQ(r.userAgent, "Tapestron");
+        EXPECT_EQ(r.accept, "text/html, */*");
+    }
+}
+
+TEST_F(AutomaticModeTest, SelectMakesTheChosenCategoryCurrentAndShowsOneOfItsWallpapers)
+{
+    start();
+    main().ComboBox2->setCurrentIndex(5);
+    main().ComboBox2Change();
+    main().BitBtn6Click();
+    EXPECT_EQ(IniFile(settingsFilePath()).readInteger("AutoMode", "Category", -1), 5);
+    EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 5) << "the settings window shows it too";
+    EXPECT_EQ(requestsFor("/wallpapers/anime"), 1);
+    const auto pictures = pictureRequests();
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_TRUE(pictures.front().starts_with("/pictures/anime/"));
+    EXPECT_EQ(main().TrayIcon1->balloon().text, Success);
+    EXPECT_FALSE(main().BitBtn6->isEnabled());
+    EXPECT_TRUE(main().BitBtn7->isEnabled());
+    EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
+    EXPECT_FALSE(QImage(currentBitmapPath()).isNull());
+    // The progress bar followed the picture's body and is back at 0 after the step.
+    EXPECT_GT(main().StatusBar1->ProgressBar1->maximum(), 1000);
+    EXPECT_EQ(main().StatusBar1->ProgressBar1->value(), 0);
+    EXPECT_FALSE(main().StatusBar1->panelText(2).isEmpty()) << "the caption is shown";
+}
+
+TEST_F(AutomaticModeTest, ACatalogRefreshDuringAStepWaitsForItsEnd)
+{
+    start();
+    service.clearRequests();
+    bool refreshedDuringStep = true;
+    desktop->duringReload = [&] {
+        main().Timer1Timer();
+        refreshedDuringStep = requestsFor("/wallpapers/cat.tsl") > 0;
+    };
+    main().ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
+    EXPECT_FALSE(refreshedDuringStep);
+    EXPECT_EQ(requestsFor("/wallpapers/cat.tsl"), 1) << "the refresh ran once the step was over";
+    EXPECT_EQ(requestsFor("/profiles_new.tsl"), 1);
+}
+
+TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)
+{
+    start();
+    main().ComboBox2->setCurrentIndex(7);
+    forms->Form2->ComboBox2->setCurrentIndex(3);
+    main().UpdateProfileList1Click();
+    EXPECT_EQ(main().ComboBox2->currentIndex(), 7);
+    EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 3);
+    EXPECT_EQ(main().ComboBox2->count(), 18);
+    EXPECT_FALSE(main().PendingList.isEmpty()) << "the list of category 0 was loaded afresh";
+}
+
+// A service with three categories: the name list shrinks under the selections.
+class ShrinkingCatalogTest : public AutomaticModeTest {
+protected:
+    ShrinkingCatalogTest() : AutomaticModeTest(threeCategories()) {}
+    static std::vector<ServiceCategory> threeCategories()
+    {
+        std::vector<ServiceCategory> all = demoCategories();
+        all.resize(3);
+        return all;
+    }
+};
+
+TEST_F(ShrinkingCatalogTest, AChoicePastTheEndOfTheNewListIsCleared)
+{
+    service.setFault("/profiles_new.tsl", Fault::notFound());
+    start();
+    ASSERT_EQ(main().ComboBox2->count(), 18) << "the installed names while the service fails";
+    main().ComboBox2->setCurrentIndex(10);
+    forms->Form2->ComboBox2->setCurrentIndex(2);
+
+    service.clearFaults();
+    main().UpdateProfileList1Click();
+    EXPECT_EQ(main().ComboBox2->count(), 3);
+    EXPECT_EQ(main().ComboBox2->currentIndex(), -1);
+    EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 2);
+
+    service.setFault("/profiles_new.tsl", Fault::notFound());
+    main().UpdateProfileList1Click();
+    EXPECT_EQ(main().ComboBox2->count(), 3) << "a failed refresh keeps the last good names";
+}
+
+} // namespace
