@@ -3,12 +3,15 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
+#include "common/inifile.h"
+#include "common/paths.h"
 #include "common/service.h"
 #include "common/strings.h"
 #include "online/update.h"
 #include "platform/system.h"
 #include "plugins/pluginman.h"
 #include "settings/settings.h"
+#include "settings/settingskeys.h"
 #include "statusbar.h"
 #include "trayicon.h"
 #include "wallpaper/original.h"
@@ -55,6 +58,7 @@ TForm1::TForm1(AppContext& context, Forms& forms)
     setFixedSize(435, 420 + MainMenu1->sizeHint().height());
 
     createTimers();
+    createHttpClient();
     connectCommands();
 }
 
@@ -130,14 +134,6 @@ void TForm1::connectCommands()
             [this](QSessionManager&) { QueryEndSession(); });
 }
 
-void TForm1::FormCreate()
-{
-    for (PreviewBox* box : {Image1, Image2})
-        box->setPicture(ShowPreviewScaled(
-            LoadPictureAsBitmap(context.programPath(QStringLiteral("data/noimg.jpg"))),
-            box->boxSize()));
-}
-
 std::uint32_t TForm1::applicationHandle() { return static_cast<std::uint32_t>(winId()); }
 
 void TForm1::OnMaxInstancesReached(std::uint32_t storedWindow)
@@ -171,7 +167,13 @@ bool TForm1::QueryEndSession()
     return true;
 }
 
-bool TForm1::balloonsDisabled() const { return forms.Form2 && forms.Form2->CheckBox2->isChecked(); }
+bool TForm1::balloonsDisabled() const
+{
+    // Early in the start-up the settings window does not exist yet; the file says it then.
+    if (!forms.Form2)
+        return IniFile(settingsFilePath()).readBool(keys::General, keys::BallonTips, false);
+    return forms.Form2->CheckBox2->isChecked();
+}
 
 void TForm1::ShowBalloon(const QString& text)
 {
@@ -237,13 +239,11 @@ void TForm1::ComboBox2Change()
     button4->setEnabled(false);
 }
 
-void TForm1::BitBtn6Click() {}
 void TForm1::BitBtn10Click() {}
 void TForm1::BitBtn7Click() {}
 void TForm1::BitBtn8Click() {}
 void TForm1::AddtoFavorites1Click() {}
 void TForm1::Checkforprogramupdates1Click() {}
-void TForm1::UpdateProfileList1Click() {}
 
 void TForm1::ComboBox1Change()
 {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "online/httpclient.h"
 #include "windows/formbase.h"
 
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 class PreviewBox;
 class Timer;
@@ -24,8 +27,10 @@ class TForm1 : public FormBase {
     Q_OBJECT
 public:
     TForm1(AppContext& context, Forms& forms);
+    ~TForm1() override;
 
-    // Shows the placeholder picture in both preview boxes.
+    // The start: the protocol registered, the catalog refreshed and read, the placeholder
+    // pictures, the user's folders, and the mode the program last ran in restored.
     void FormCreate() override;
 
     // The native handle recorded for the single-instance check.
@@ -62,13 +67,11 @@ public:
     void ComboBox2Change();
     // Commands whose operations come with the category catalog, the previews, the favourites and
     // the update check; until then they have nothing to do.
-    void BitBtn6Click();
     void BitBtn10Click();
     void BitBtn7Click();
     void BitBtn8Click();
     void AddtoFavorites1Click();
     void Checkforprogramupdates1Click();
-    void UpdateProfileList1Click();
     void ComboBox1Change();
 
     // The mode flag is the check mark of "Automatic Wallpaper Mode": checks the items of the mode
@@ -93,6 +96,25 @@ public:
     void FetchAutoWallpaper();
     void NextCustomWallpaper();
 
+    // Automatic mode (mainauto.cpp).
+    // The program's one download: afterwards target exists only when the transfer succeeded.
+    void DownloadFile(const QString& url, const QString& target);
+    // The catalog's pieces of the start-up: the code file refreshed and read into CategoryCodes;
+    // the name file refreshed and the main window's category list filled from it (its error
+    // when neither the file nor its backup can be read).
+    void LoadCategoryCodes();
+    void LoadCategoryNames();
+    // The selected category's list into PendingList. When that fails, failureText is shown as a
+    // balloon unless balloons are off; returns whether it was shown.
+    bool ReloadPendingList(const QString& failureText, bool clearFirst);
+    // Both catalog files and PendingList afresh; the category lists keep their choices. Run by
+    // Timer1 and "Update Profile List"; while a step runs it waits for the step's end.
+    void RefreshCatalog();
+    void Timer1Timer();
+    void UpdateProfileList1Click();
+    // "Select": the chosen category becomes the current one and shows a wallpaper at once.
+    void BitBtn6Click();
+
     // The profiles (mainprofiles.cpp).
     void ListProfiles();
     void RunSelectedProfile();
@@ -108,6 +130,11 @@ public:
     std::int32_t CountdownElapsed = 0;
     // The entries of the current profile not shown yet.
     QStringList ShowList;
+    // The codes of the categories, read once at start-up, and the selected category's wallpapers
+    // not shown yet.
+    QStringList CategoryCodes;
+    QStringList PendingList;
+    std::unique_ptr<HttpClient> IdHTTP1;
     // The position hint of the last automatic wallpaper picked while the program manages the
     // position.
     int ManagedPositionHint = 0;
@@ -184,10 +211,16 @@ private:
     void connectCommands();
     bool updatePromptVisible() const;
     void createTimers();
-    template <class Step> void runStep(const Step& step);
+    // Runs a show step or a catalog refresh unless one is already under way.
+    void runStep(const std::function<void()>& step);
+    void createHttpClient();
+    void restoreMode();
+    QList<QComboBox*> categorySelectors() const;
 
     bool sessionEnding_ = false;
     QMenu* modeMenu_ = nullptr;   // main menu "Mode Selection"
     QMenu* methodMenu_ = nullptr; // tray menu "Show Method"
     bool stepRunning_ = false;
+    bool catalogRefreshDeferred_ = false;
+    std::unique_ptr<HttpProgress> httpProgress_;
 };

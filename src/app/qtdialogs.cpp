@@ -1,5 +1,6 @@
 #include "qtdialogs.h"
 
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -18,4 +19,12 @@ bool QtDialogs::askYesNo(const QString& text)
 {
     return QMessageBox::question(nullptr, title(), text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+std::optional<QColor> QtDialogs::chooseColour(const QColor& initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, nullptr, title());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
 }

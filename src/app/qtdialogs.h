@@ -8,4 +8,5 @@ public:
     void showMessage(const QString& text) override;
     void showError(const QString& text) override;
     bool askYesNo(const QString& text) override;
+    std::optional<QColor> chooseColour(const QColor& initial) override;
 };

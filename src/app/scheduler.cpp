@@ -55,6 +55,7 @@ void TForm1::createTimers()
     Timer2 = new Timer(30'000, false, this);
     Timer3 = new Timer(2000, false, this);
     Timer4 = new Timer(1000, true, this);
+    Timer1->onTimer = guarded(context.dialogs, [this] { Timer1Timer(); });
     Timer2->onTimer = guarded(context.dialogs, [this] { Timer2Timer(); });
     Timer3->onTimer = guarded(context.dialogs, [this] { Timer3Timer(); });
     Timer4->onTimer = guarded(context.dialogs, [this] { Timer4Timer(); });
@@ -174,23 +175,24 @@ void TForm1::SelectCustomMode()
     takeModeFromFile(*this, QStringLiteral("CustomMode"), QStringLiteral("custom"));
 }
 
-template <class Step> void TForm1::runStep(const Step& step)
+void TForm1::runStep(const std::function<void()>& step)
 {
     // Downloads keep the event loop running, so a tick or a reload can arrive in the middle of a
     // step; it is dropped, since the step under way is already changing the wallpaper.
     if (stepRunning_)
         return;
-    stepRunning_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{stepRunning_};
-    step();
-}
-
-void TForm1::FetchAutoWallpaper()
-{
-    // The automatic step arrives with the category catalog and the download client.
+    {
+        stepRunning_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{stepRunning_};
+        step();
+    }
+    if (catalogRefreshDeferred_) {
+        catalogRefreshDeferred_ = false;
+        RefreshCatalog();
+    }
 }
 
 void TForm1::NextCustomWallpaper()

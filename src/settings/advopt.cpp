@@ -1,6 +1,18 @@
 #include "advopt.h"
 
+#include "app/forms.h"
+#include "app/main.h"
+#include "common/context.h"
+#include "common/guard.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "settings.h"
+#include "settingskeys.h"
+#include "wallpaper/apply.h"
+#include "wallpaper/original.h"
+
 #include <QCheckBox>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -81,4 +93,81 @@ TForm9::TForm9(AppContext& context, Forms& forms)
     BitBtn1->setGeometry(124, 236, 81, 25);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     BitBtn2->setGeometry(210, 236, 81, 25);
+
+    auto& dialogs = context.dialogs;
+    Shape1->installEventFilter(this);
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn1Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn2Click(); }));
+}
+
+bool TForm9::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Shape1 && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        runGuarded(context.dialogs, [this] { Shape1MouseDown(); });
+        return true;
+    }
+    return FormBase::eventFilter(watched, event);
+}
+
+void TForm9::setVisible(bool visible)
+{
+    const bool showing = visible && !isVisible();
+    const bool hiding = !visible && isVisible();
+    if (showing)
+        runGuarded(context.dialogs, [this] { FormShow(); });
+    FormBase::setVisible(visible);
+    if (hiding)
+        FormHide();
+}
+
+void TForm9::FormShow()
+{
+    setSwatchColour(ReadBackgroundColour(context.platform));
+    loadTransparentText(IniFile(settingsFilePath()));
+    forms.Form1->setEnabled(false);
+    forms.Form2->setEnabled(false);
+    // Still hidden here: the flag can change without hiding the window.
+    setTopmost(true);
+}
+
+void TForm9::FormHide()
+{
+    forms.Form1->setEnabled(true);
+    forms.Form2->setEnabled(true);
+    setTopmost(false);
+}
+
+void TForm9::loadTransparentText(const IniFile& file)
+{
+    // A value that is not a number counts as set.
+    CheckBox1->setChecked(file.valueExists(keys::General, keys::TransparentText) &&
+                          file.readBool(keys::General, keys::TransparentText, true));
+}
+
+void TForm9::Shape1MouseDown()
+{
+    if (const auto chosen = context.dialogs.chooseColour(swatchColour()))
+        setSwatchColour(*chosen);
+}
+
+void TForm9::BitBtn1Click()
+{
+    IniFile(settingsFilePath())
+        .writeBool(keys::General, keys::TransparentText, CheckBox1->isChecked());
+    // Written even when unchanged: the desktop takes the colour the window shows.
+    ApplyBackgroundColour(context.platform, swatchColour());
+    ApplyIconTextTransparency(context.platform, CheckBox1->isChecked());
+    hide();
+}
+
+void TForm9::BitBtn2Click() { hide(); }
+
+QColor TForm9::swatchColour() const { return Shape1->palette().color(QPalette::Window); }
+
+void TForm9::setSwatchColour(const QColor& colour)
+{
+    QPalette colours = Shape1->palette();
+    colours.setColor(QPalette::Window, colour);
+    Shape1->setPalette(colours);
 }

@@ -100,11 +100,12 @@ TForm2::TForm2(AppContext& context, Forms& forms)
             });
     RadioButtonClick(RadioButton3);
     RadioButtonClick(RadioButton7);
+    connectActions();
 
     // The global hotkey reloads the wallpaper of the current mode, shown or not.
     context.platform.hotkeys->setHotKeyHandler(
         guarded(dialogs, [this](platform::WindowHandle window, int id) {
-            if (window == windowHandle() && id == hotKeyId_)
+            if (window == hotKeyWindow() && id == hotKeyId_)
                 this->forms.Form1->ReloadWallpaper(TForm1::ReloadSource::ByMode);
         }));
 }
@@ -208,6 +209,7 @@ void TForm2::FormCreate()
     ComboBox2->addItems(readTextList(context.programPath(QStringLiteral("data/profiles.tsl"))));
     LoadSettings(settingsFilePath());
     CheckBox1Click();
+    startShowAtCreation();
 }
 
 void TForm2::CheckBox1Click()

@@ -4,6 +4,9 @@
 #include "wallpaper/apply.h"
 #include "windows/formbase.h"
 
+#include <QPointer>
+#include <QWindow>
+
 #include <array>
 #include <cstdint>
 
@@ -24,10 +27,37 @@ class TForm2 : public FormBase, public WallpaperSettings {
     Q_OBJECT
 public:
     TForm2(AppContext& context, Forms& forms);
+    ~TForm2() override;
 
-    // Registers the initial hotkey, fills the category list from the catalog, loads the settings
-    // and puts the log-on entry in step with them.
+    // Registers the initial hotkey, fills the category list from the catalog, loads the settings,
+    // puts the log-on entry in step with them, then starts the show (with a first wallpaper) or
+    // stops it as "Automatic Run Wallpaper show at Tapestron start" says.
     void FormCreate() override;
+
+    // Showing runs FormShow before the window appears, hiding FormHide after it is gone; a
+    // minimised window is still shown.
+    void setVisible(bool visible) override;
+    // Disables the main window, makes this one topmost and remembers the category.
+    void FormShow();
+    // Enables the main window again; no longer topmost.
+    void FormHide();
+    // The refresh: the settings file into the controls (unsaved edits are lost) and the size of
+    // the download cache into Label4.
+    void FormActivate();
+    // The program's focus window changed (nullptr: the program lost the focus to another
+    // application). Becoming the focus window refreshes this window when it was just shown or
+    // the focus came from another window of the program, not when the user comes back from
+    // another application.
+    void focusWindowChanged(QWindow* now);
+
+    void Button1Click(); // "Apply"
+    void Button3Click(); // "Close"
+    void BitBtn1Click(); // "Advanced"
+    void Button2Click(); // "Edit": the profile editor on the selected profile
+    void Button4Click(); // "Clear Temp"
+    // The user chose a reload unit: its range, and its first value.
+    void ComboBox1Change();
+    void ComboBox4Change();
 
     // The settings file into the controls, and the controls into the file.
     void LoadSettings(const QString& path);
@@ -100,18 +130,29 @@ public:
     QPushButton* Button1;
     QPushButton* Button3;
 
+protected:
+    // Closing through the title bar only hides the window: the global hotkey stays registered
+    // and keeps reloading the wallpaper.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QWidget* buildGeneralPage();
     QWidget* buildAutoPage();
     QWidget* buildCustomPage();
     std::array<QRadioButton*, 4> buildPositionGroup(QGroupBox* group, QLabel*& label,
                                                     SpinEdit*& x, SpinEdit*& y);
+    void connectActions();
+    void startShowAtCreation();
+    void takeShowInterval(const SpinEdit* value, const QComboBox* unit);
     void loadProfiles(const class IniFile& file);
     void registerHotKey(const Shortcut& shortcut);
     void unregisterHotKey();
-    std::uintptr_t windowHandle();
+    std::uintptr_t hotKeyWindow();
 
     std::array<QRadioButton*, 4> autoButtons_{};
     std::array<QRadioButton*, 4> customButtons_{};
     std::uint16_t hotKeyId_ = 0;
+    QString categoryAtShow_;
+    QPointer<QWindow> focusWindow_;
+    bool activationPending_ = false; // shown, not activated yet
 };

@@ -53,9 +53,7 @@ void TForm2::LoadSettings(const QString& path)
     loadCheck(CheckBox3, AutoRunAtStartup, true);
     loadCheck(CheckBox4, CheckForUpdate, false);
 
-    QCheckBox* transparent = forms.Form9->CheckBox1;
-    transparent->setChecked(file.valueExists(General, TransparentText) &&
-                            file.readBool(General, TransparentText, true));
+    forms.Form9->loadTransparentText(file);
 
     CheckBox5->setChecked(file.valueExists(AutoMode, ManagePosition) &&
                           file.readBool(AutoMode, ManagePosition, true));
@@ -152,12 +150,12 @@ void TForm2::SaveSettings(const QString& path)
     file.writeString(General, Hotkey, shortcutToText(HotKey1->hotKey()));
 }
 
-std::uintptr_t TForm2::windowHandle() { return static_cast<std::uintptr_t>(winId()); }
+std::uintptr_t TForm2::hotKeyWindow() { return static_cast<std::uintptr_t>(winId()); }
 
 void TForm2::unregisterHotKey()
 {
     platform::GlobalHotkeys& hotkeys = *context.platform.hotkeys;
-    hotkeys.unregisterHotKey(windowHandle(), hotKeyId_);
+    hotkeys.unregisterHotKey(hotKeyWindow(), hotKeyId_);
     hotkeys.deleteAtom(hotKeyId_);
     hotKeyId_ = 0;
 }
@@ -168,5 +166,5 @@ void TForm2::registerHotKey(const Shortcut& shortcut)
 {
     platform::GlobalHotkeys& hotkeys = *context.platform.hotkeys;
     hotKeyId_ = hotkeys.addAtom("MyHotKey_1");
-    hotkeys.registerHotKey(windowHandle(), hotKeyId_, hotKeyModifiers(shortcut), shortcut.key);
+    hotkeys.registerHotKey(hotKeyWindow(), hotKeyId_, hotKeyModifiers(shortcut), shortcut.key);
 }

@@ -73,6 +73,15 @@ QString takeField(QString& text)
     return field;
 }
 
+// The registry value counts from the next logon; the running desktop is told at once. Its answer
+// changes nothing here.
+void setDesktopColour(platform::Platform& system, const QColor& colour)
+{
+    system.desktop->setSysColor(platform::COLOR_BACKGROUND,
+                                std::uint32_t(colour.red()) + 256u * std::uint32_t(colour.green()) +
+                                    65536u * std::uint32_t(colour.blue()));
+}
+
 } // namespace
 
 void SaveOriginalWallpaperIfNeeded(platform::Platform& system)
@@ -124,19 +133,38 @@ void RestoreBackgroundColour(platform::Platform& system, const WallpaperSettings
 {
     const QString saved = IniFile(settingsFilePath())
                               .readString(Section, QStringLiteral("BackgroundColor"), QString());
-    // All three are converted before anything is changed.
-    QString rest = saved;
-    const int red = toInteger(takeField(rest));
-    const int green = toInteger(takeField(rest));
-    const int blue = toInteger(rest);
+    // Converted before anything is changed.
+    const QColor colour = backgroundColourFromText(saved);
 
     if (!system.registry->createKey(RootKey::CurrentUser, ColorsKey))
         throw AppError(QStringLiteral("Failed to set data for 'Background'"));
     system.registry->writeString(RootKey::CurrentUser, ColorsKey, "Background", toStd(saved));
-    // The registry value counts from the next logon; the running desktop is told at once. Its
-    // answer changes nothing here.
-    system.desktop->setSysColor(platform::COLOR_BACKGROUND, std::uint32_t(red) +
-                                                                256u * std::uint32_t(green) +
-                                                                65536u * std::uint32_t(blue));
+    setDesktopColour(system, colour);
     ApplyIconTextTransparency(system, settings.transparentText());
+}
+
+QColor backgroundColourFromText(const QString& text)
+{
+    QString rest = text;
+    const int red = toInteger(takeField(rest));
+    const int green = toInteger(takeField(rest));
+    const int blue = toInteger(rest);
+    // Each number counts as a byte, as the system's colour values take them.
+    return QColor(qRgb(red, green, blue));
+}
+
+QColor ReadBackgroundColour(platform::Platform& system)
+{
+    // A key that can not be made reads as a missing value: the conversion error follows.
+    system.registry->createKey(RootKey::CurrentUser, ColorsKey);
+    return backgroundColourFromText(readText(system, ColorsKey, "Background").value_or(QString()));
+}
+
+void ApplyBackgroundColour(platform::Platform& system, const QColor& colour)
+{
+    const QString text =
+        QStringLiteral("%1 %2 %3").arg(colour.red()).arg(colour.green()).arg(colour.blue());
+    if (system.registry->createKey(RootKey::CurrentUser, ColorsKey))
+        system.registry->writeString(RootKey::CurrentUser, ColorsKey, "Background", toStd(text));
+    setDesktopColour(system, colour);
 }

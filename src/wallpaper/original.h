@@ -3,6 +3,8 @@
 #include "apply.h"
 #include "platform/platform.h"
 
+#include <QColor>
+
 // Keeping the user's own wallpaper, its position values and the desktop colour before the program
 // replaces it, and bringing them back. The saved state lives in original.bmp and the
 // [OriginalWallpaper] section of the settings file.
@@ -21,3 +23,18 @@ void RestoreOriginalWallpaper(platform::Platform& system, const WallpaperSetting
 // The saved desktop colour back into the registry and onto the running desktop, then the icon
 // text option. A missing or malformed saved colour raises the conversion error.
 void RestoreBackgroundColour(platform::Platform& system, const WallpaperSettings& settings);
+
+// The desktop background colour is kept as the text "red green blue" (decimal, single blanks) in
+// HKEY_CURRENT_USER\Control Panel\Colors "Background".
+
+// The colour of such a text, split at its first two blanks; anything else raises the conversion
+// error.
+QColor backgroundColourFromText(const QString& text);
+
+// The desktop's background colour from the registry (the key is created when missing). A missing or
+// malformed value raises the conversion error.
+QColor ReadBackgroundColour(platform::Platform& system);
+
+// colour into the registry value (skipped when the key can not be made) and onto the running
+// desktop.
+void ApplyBackgroundColour(platform::Platform& system, const QColor& colour);

@@ -35,3 +35,5 @@ void FormBase::showEvent(QShowEvent* event)
         move(screen->availableGeometry().center() - rect().center());
     QWidget::showEvent(event);
 }
+
+void FormBase::setTopmost(bool topmost) { setWindowFlag(Qt::WindowStaysOnTopHint, topmost); }

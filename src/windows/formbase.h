@@ -20,6 +20,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Keeps the window above the windows of every program, or no longer. Only while the window is
+    // hidden: a new flag on a shown window hides it.
+    void setTopmost(bool topmost);
 
     AppContext& context;
     Forms& forms;

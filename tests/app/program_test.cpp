@@ -6,17 +6,13 @@
 #include "settings/advopt.h"
 #include "settings/settings.h"
 #include "common/strings.h"
+#include "executable.h"
 #include "fixtures.h"
 #include "platform/instance.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QThread>
-
-#include <filesystem>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -76,30 +72,8 @@ TEST_F(ProgramWindowsTest, TheEndOfTheSessionIsNeverRefused)
     EXPECT_TRUE(f.Form1->close());
 }
 
-// The real executable, started as a user would, each copy in a program folder of its own.
-class SingleInstanceTest : public AppFixture {
+class SingleInstanceTest : public ExecutableFixture {
 protected:
-    QString install(const QString& folder)
-    {
-        const fs::path dir = fs::path(tempPath(folder).toStdString());
-        fs::create_directories(dir);
-        fs::copy(fs::path(TAPESTRON_TEST_BIN_DIR) / "data", dir / "data", fs::copy_options::recursive);
-        fs::copy_file(TAPESTRON_EXECUTABLE, dir / "tapestron");
-        return QString::fromStdString((dir / "tapestron").string());
-    }
-
-    std::unique_ptr<QProcess> launch(const QString& executable)
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process->setProcessEnvironment(env);
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->start(executable, {});
-        EXPECT_TRUE(process->waitForStarted(10000));
-        return process;
-    }
-
     // Waits until the instance at executable has checked itself in.
     static bool registered(const QString& executable)
     {
@@ -111,12 +85,6 @@ protected:
             QThread::msleep(20);
         }
         return false;
-    }
-
-    static void stop(QProcess& process)
-    {
-        process.kill();
-        process.waitForFinished(10000);
     }
 };
 

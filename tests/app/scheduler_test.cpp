@@ -148,7 +148,7 @@ TEST_F(SchedulerTest, WithoutModeValuesTheSwitchKeepsThePeriodAndWritesNoFile)
 
 TEST_F(SchedulerTest, CustomModeWithoutProfilesOnlyExplains)
 {
-    writeIni("[General]\r\nDefaultMode=auto\r\n");
+    writeIni("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=0\r\n");
     start();
     main().CustomWallpaperShow1->trigger();
     EXPECT_EQ(dialogs.messages, QStringList{"Run Wizard to configure custom profiles. Go to menu "

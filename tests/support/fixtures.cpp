@@ -21,6 +21,18 @@ bool ScriptedDialogs::askYesNo(const QString& text)
     return answer;
 }
 
+std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial)
+{
+    colourDialogs.push_back(initial);
+    if (colourAnswers.empty()) {
+        ADD_FAILURE() << "unexpected colour dialog";
+        return std::nullopt;
+    }
+    const std::optional<QColor> answer = colourAnswers.front();
+    colourAnswers.pop_front();
+    return answer;
+}
+
 bool RecordingDesktop::reloadWallpaper(std::uint32_t flags)
 {
     calls.push_back({Call::ReloadWallpaper, flags, 0});
@@ -89,6 +101,8 @@ std::string prepareProgramDir(const TempDir& root)
 AppFixture::AppFixture()
     : appDataEnv("APPDATA", root.file("appdata")),
       registryEnv("TAPESTRON_REGISTRY", root.file("registry.reg")),
+      // Nothing listens there: a case that wants a service starts one and points here to it.
+      serviceEnv("TAPESTRON_SERVICE_URL", std::string("http://127.0.0.1:9")),
       system(makeSystem(desktop, shell)),
       context{system, dialogs, fromStd(prepareProgramDir(root))}
 {

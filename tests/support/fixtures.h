@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // Dialogs whose answers the test scripts; every shown text is kept in order.
@@ -22,11 +23,16 @@ public:
     void showMessage(const QString& text) override { messages.push_back(text); }
     void showError(const QString& text) override { errors.push_back(text); }
     bool askYesNo(const QString& text) override;
+    std::optional<QColor> chooseColour(const QColor& initial) override;
 
     QStringList messages;
     QStringList errors;
     QStringList questions;
     std::deque<bool> answers; // taken in order; a question with no answer left fails the test
+    // The colour dialog: the colour each opening started with, and the answers in order (nullopt
+    // is Cancel); an opening with no answer left fails the test.
+    std::vector<QColor> colourDialogs;
+    std::deque<std::optional<QColor>> colourAnswers;
 };
 
 // A desktop that records what it is told, in order.
@@ -46,7 +52,8 @@ public:
     std::function<void()> duringReload;
 };
 
-// A shell that records what it was asked to open.
+// A shell that records what it was asked to open instead of opening it; what it tells about files
+// comes from the system's shell.
 class RecordingShell : public platform::Shell {
 public:
     bool open(const std::string& target) override
@@ -54,7 +61,16 @@ public:
         opened.push_back(target);
         return true;
     }
+    std::optional<std::string> typeName(const std::string& path) override
+    {
+        return system_->typeName(path);
+    }
+    bool isExecutable(const std::string& path) override { return system_->isExecutable(path); }
+
     std::vector<std::string> opened;
+
+private:
+    std::unique_ptr<platform::Shell> system_ = platform::createShell();
 };
 
 // A registry that reads as usual but refuses every change: keys can not be created or opened for
@@ -95,6 +111,7 @@ protected:
     TempDir root;
     ScopedEnv appDataEnv;
     ScopedEnv registryEnv;
+    ScopedEnv serviceEnv;
     platform::Platform system;
     RecordingDesktop* desktop; // owned by system
     RecordingShell* shell;     // owned by system

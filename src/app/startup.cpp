@@ -1,0 +1,72 @@
+// The main window's share of the program's start: protocol, catalog, folders and the mode the
+// program last ran in.
+#include "main.h"
+
+#include "common/context.h"
+#include "common/errors.h"
+#include "common/guard.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/timer.h"
+#include "common/strings.h"
+#include "custommode/profiles.h"
+#include "platform/files.h"
+#include "plugins/protocol.h"
+#include "settings/settingskeys.h"
+#include "windows/previewbox.h"
+#include "wallpaper/picture.h"
+
+namespace {
+
+void createUserFolders()
+{
+    // One level each, in order; a folder that can not be made shows later, where it is needed.
+    for (const QString& folder :
+         {userDataDir(), userDataPath(QStringLiteral("Temp")), userDataPath(QStringLiteral("Profiles"))})
+        platform::createDirectory(toStd(folder));
+}
+
+} // namespace
+
+void TForm1::FormCreate()
+{
+    // Each piece reports its own failure and the start goes on: a refused registry write or a
+    // damaged catalog must not keep the program from running in the tray.
+    Dialogs& dialogs = context.dialogs;
+    runGuarded(dialogs, [this] {
+        RegisterShellProtocol(*context.platform.registry, ProtocolKey, ProtocolDescription,
+                              showOpenCommand(context.programPath(QStringLiteral("plugins/showopen.exe"))));
+    });
+    runGuarded(dialogs, [this] { LoadCategoryCodes(); });
+    runGuarded(dialogs, [this] {
+        for (PreviewBox* box : {Image1, Image2})
+            box->setPicture(ShowPreviewScaled(
+                LoadPictureAsBitmap(context.programPath(QStringLiteral("data/noimg.jpg"))),
+                box->boxSize()));
+    });
+    createUserFolders();
+    runGuarded(dialogs, [this] { LoadCategoryNames(); });
+    runGuarded(dialogs, [this] { restoreMode(); });
+}
+
+void TForm1::restoreMode()
+{
+    const IniFile settings(settingsFilePath());
+    if (settings.readString(keys::General, keys::DefaultMode, QString()) == QLatin1String("custom")) {
+        SelectCustomMode();
+        try {
+            ShowList = readProfile(
+                settings.readString(keys::CustomMode, keys::CurrentProfile, QString()));
+        } catch (const AppError&) {
+            // The first custom step reads the profile again and reports it in its balloon; a
+            // message box at every start would say the same thing less usefully.
+            ShowList.clear();
+        }
+        return;
+    }
+    SelectAutomaticMode();
+    createUserFolders();
+    if (ReloadPendingList(
+            QStringLiteral("Can not retrive wallpaper lists. Check your Internet Connection."), false))
+        Timer3->setEnabled(true);
+}

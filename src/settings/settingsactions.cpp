@@ -1,0 +1,233 @@
+// What the settings window does: the show at program start, showing and activation, Apply, the
+// reload units, the download cache and the buttons that open other windows.
+#include "settings.h"
+
+#include "advopt.h"
+#include "app/forms.h"
+#include "app/main.h"
+#include "app/showinterval.h"
+#include "common/collectfiles.h"
+#include "common/context.h"
+#include "common/guard.h"
+#include "common/inifile.h"
+#include "common/paths.h"
+#include "common/strings.h"
+#include "custommode/pedit.h"
+#include "custommode/profiles.h"
+#include "hotkeyedit.h"
+#include "platform/files.h"
+#include "settingskeys.h"
+#include "spinedit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cstdint>
+#include <utility>
+
+namespace {
+
+// The bitmaps of the automatic mode's download cache, subfolders included.
+QStringList tempCacheFiles()
+{
+    QStringList files;
+    CollectFiles(userDataPath(QStringLiteral("Temp")), QStringLiteral("*.bmp"), files);
+    return files;
+}
+
+QString tempCacheSizeText()
+{
+    const QStringList files = tempCacheFiles();
+    std::int64_t bytes = 0;
+    for (const QString& file : files)
+        bytes += QFileInfo(file).size();
+    return QStringLiteral("Current size is ") + QString::number(bytes / 1'000'000) +
+           QStringLiteral(" MB in ") + QString::number(files.size()) + QStringLiteral(" file(s).");
+}
+
+// A new reload unit starts from its smallest value.
+void setReloadUnit(SpinEdit* edit, const QString& unit)
+{
+    if (unit == QStringLiteral("mins")) {
+        edit->setRange(30, 180);
+        edit->setValue(30);
+    } else if (unit == QStringLiteral("hours")) {
+        edit->setRange(1, 48);
+        edit->setValue(1);
+    }
+}
+
+QString defaultModeInFile()
+{
+    return IniFile(settingsFilePath()).readString(keys::General, keys::DefaultMode, QString());
+}
+
+} // namespace
+
+void TForm2::connectActions()
+{
+    auto& dialogs = context.dialogs;
+    connect(Button1, &QPushButton::clicked, this, guarded(dialogs, [this] { Button1Click(); }));
+    connect(Button3, &QPushButton::clicked, this, guarded(dialogs, [this] { Button3Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, guarded(dialogs, [this] { BitBtn1Click(); }));
+    connect(Button2, &QPushButton::clicked, this, guarded(dialogs, [this] { Button2Click(); }));
+    connect(Button4, &QPushButton::clicked, this, guarded(dialogs, [this] { Button4Click(); }));
+    // Only the user's choice of a unit resets the value: LoadSettings sets the unit and then the
+    // stored value, and that value must stay.
+    connect(ComboBox1, &QComboBox::activated, this,
+            guarded(dialogs, [this] { ComboBox1Change(); }));
+    connect(ComboBox4, &QComboBox::activated, this,
+            guarded(dialogs, [this] { ComboBox4Change(); }));
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this,
+            [this](QWindow* now) { focusWindowChanged(now); });
+    focusWindow_ = QGuiApplication::focusWindow();
+}
+
+// The focus may still move while the window's base parts are torn down.
+TForm2::~TForm2() { disconnect(qGuiApp, nullptr, this, nullptr); }
+
+// The show at program start, started and stopped through the tray's own "Start" and "Stop"
+// items. Each mode's branch reads the saved mode from the file itself.
+void TForm2::startShowAtCreation()
+{
+    TForm1& main = *forms.Form1;
+    if (!CheckBox3->isChecked()) {
+        const QString mode = defaultModeInFile();
+        if (mode == QStringLiteral("auto") || mode == QStringLiteral("custom"))
+            main.Stop1->trigger();
+        return;
+    }
+    if (defaultModeInFile() == QStringLiteral("auto")) {
+        main.FetchAutoWallpaper();
+        takeShowInterval(edit1, ComboBox1);
+        main.Start1->trigger();
+    }
+    if (defaultModeInFile() == QStringLiteral("custom")) {
+        main.NextCustomWallpaper();
+        takeShowInterval(edit7, ComboBox4);
+        main.Start1->trigger();
+    }
+}
+
+void TForm2::takeShowInterval(const SpinEdit* value, const QComboBox* unit)
+{
+    if (const auto period = reloadPeriod(value->text(), unit->currentIndex()))
+        forms.Form1->setShowInterval(*period);
+}
+
+void TForm2::setVisible(bool visible)
+{
+    if (visible == isVisible()) {
+        FormBase::setVisible(visible);
+        return;
+    }
+    if (visible) {
+        FormShow();
+        activationPending_ = true;
+        FormBase::setVisible(true);
+    } else {
+        FormBase::setVisible(false);
+        activationPending_ = false;
+        FormHide();
+    }
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    // An accepted close destroys the native window, and the hotkey is registered for that
+    // window; so the close is declined and the window hidden instead.
+    event->ignore();
+    hide();
+}
+
+void TForm2::FormShow()
+{
+    forms.Form1->setEnabled(false);
+    // Still hidden here, so the window keeps its native handle, which the hotkey is bound to.
+    setTopmost(true);
+    categoryAtShow_ = ComboBox2->currentText();
+}
+
+void TForm2::FormHide()
+{
+    forms.Form1->setEnabled(true);
+    setTopmost(false);
+}
+
+void TForm2::FormActivate()
+{
+    LoadSettings(settingsFilePath());
+    Label4->setText(tempCacheSizeText());
+}
+
+// Only one window of the program has the focus at a time, and none while another application
+// has it; so a focus that comes from nowhere comes from outside the program.
+void TForm2::focusWindowChanged(QWindow* now)
+{
+    const bool fromProgram = !focusWindow_.isNull();
+    focusWindow_ = now;
+    if (!now || now != QWidget::windowHandle() || !isVisible())
+        return;
+    if (std::exchange(activationPending_, false) || fromProgram)
+        runGuarded(context.dialogs, [this] { FormActivate(); });
+}
+
+void TForm2::Button1Click()
+{
+    TForm1& main = *forms.Form1;
+    const bool automatic = main.AutomaticWallpaperShow1->isChecked();
+    if (automatic || main.CustomSlideShow1->isChecked()) {
+        if (automatic)
+            takeShowInterval(edit1, ComboBox1);
+        else
+            takeShowInterval(edit7, ComboBox4);
+        SaveSettings(settingsFilePath());
+        LoadSettings(settingsFilePath());
+        hide();
+        if (automatic) {
+            // The next fetch downloads the category's list again.
+            main.PendingList.clear();
+            if (ComboBox2->currentText() != categoryAtShow_)
+                main.FetchAutoWallpaper();
+        }
+    }
+    // Registered again without unregistering first: where LoadSettings has registered it
+    // already, the system refuses the second registration and the first one stays.
+    registerHotKey(HotKey1->hotKey());
+}
+
+void TForm2::Button3Click() { hide(); }
+
+void TForm2::BitBtn1Click()
+{
+    SaveSettings(settingsFilePath());
+    forms.Form9->show();
+}
+
+void TForm2::Button2Click()
+{
+    const QString name = profileNameOfEntry(ComboBox3->currentText());
+    if (name.isEmpty()) {
+        context.dialogs.showMessage(QStringLiteral("Select a profile to edit."));
+        return;
+    }
+    forms.Form7->openForEdit(readProfile(name));
+}
+
+void TForm2::Button4Click()
+{
+    if (context.dialogs.askYesNo(QStringLiteral("Delete temp files?")))
+        for (const QString& file : tempCacheFiles())
+            platform::deleteFile(toStd(file)); // one that can not be deleted is skipped
+    FormActivate();
+}
+
+void TForm2::ComboBox1Change() { setReloadUnit(edit1, ComboBox1->currentText()); }
+
+void TForm2::ComboBox4Change() { setReloadUnit(edit7, ComboBox4->currentText()); }
