@@ -35,6 +35,11 @@ bool moveFileNoReplace(const std::string& from, const std::string& to);
 // Moves a file over target, replacing it in one step (the last step of a safe whole-file write).
 bool moveFileReplacing(const std::string& from, const std::string& to);
 
+// Copies every byte of from over to (created, or truncated when it exists), inside the system
+// where it can, as a copy command does. False when from can not be read or to can not be written;
+// to may then be partly written.
+bool copyFileContents(const std::string& from, const std::string& to);
+
 // One entry found by findFiles.
 struct FoundFile {
     std::string name; // the name without folder

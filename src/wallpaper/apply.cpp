@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/strings.h"
 #include "platform/desktop.h"
+#include "platform/files.h"
 #include "platform/registry.h"
 
 #include <QFile>
@@ -159,26 +160,10 @@ void CopyWholeFile(const QString& source, const QString& target)
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(source, in.errorString()));
+    in.close();
     // Truncating the target would destroy a source that is the same file.
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         return;
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw AppError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(target, out.errorString()));
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 count = in.read(buffer, sizeof buffer);
-        if (count < 0)
-            throw AppError(
-                QStringLiteral("Cannot read file \"%1\". %2").arg(source, in.errorString()));
-        if (count == 0)
-            break;
-        if (out.write(buffer, count) != count)
-            throw AppError(
-                QStringLiteral("Cannot write file \"%1\". %2").arg(target, out.errorString()));
-    }
-    if (!out.flush())
-        throw AppError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(target, out.errorString()));
+    if (!platform::copyFileContents(toStd(source), toStd(target)))
+        throw AppError(QStringLiteral("Cannot write file \"%1\".").arg(target));
 }

@@ -52,6 +52,26 @@ TEST_F(FilesTest, MovesReplaceOnlyWhenAskedTo)
     EXPECT_EQ(readFileBytes(dir.file("b.txt")), "A");
 }
 
+TEST_F(FilesTest, CopiesReplaceTheWholeTargetAndFailCleanly)
+{
+    std::string big(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = char(i * 7 + i / 4096);
+    writeFileBytes(dir.file("source.bin"), big);
+    writeFileBytes(dir.file("target.bin"), std::string(5 * 1024 * 1024, 'x'));
+    EXPECT_TRUE(copyFileContents(dir.file("source.bin"), dir.file("target.bin")));
+    EXPECT_EQ(readFileBytes(dir.file("target.bin")), big) << "a longer old target is cut";
+    EXPECT_EQ(readFileBytes(dir.file("source.bin")), big);
+
+    writeFileBytes(dir.file("empty.bin"), "");
+    EXPECT_TRUE(copyFileContents(dir.file("empty.bin"), dir.file("target.bin")));
+    EXPECT_EQ(readFileBytes(dir.file("target.bin")), "");
+
+    EXPECT_FALSE(copyFileContents(dir.file("missing.bin"), dir.file("other.bin")));
+    EXPECT_FALSE(fileExists(dir.file("other.bin")));
+    EXPECT_FALSE(copyFileContents(dir.file("source.bin"), dir.file("nowhere/target.bin")));
+}
+
 TEST_F(FilesTest, FilesAndFoldersAreToldApart)
 {
     writeFileBytes(dir.file("file"), "x");

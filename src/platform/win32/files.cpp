@@ -39,6 +39,11 @@ bool moveFileReplacing(const std::string& from, const std::string& to)
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool copyFileContents(const std::string& from, const std::string& to)
+{
+    return ::CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE) != 0;
+}
+
 std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)
 {
     std::vector<FoundFile> found;
