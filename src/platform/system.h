@@ -19,6 +19,10 @@ std::string programFileName();
 // The environment variable, or nullopt when it is not set.
 std::optional<std::string> environmentVariable(const std::string& name);
 
+// Sets the variable for this process and the programs it starts (nullopt removes it); a
+// variable set to "" stays apart from a missing one.
+void setEnvironmentVariable(const std::string& name, const std::optional<std::string>& value);
+
 // The folder named by "APPDATA"; POSIX falls back to ${XDG_CONFIG_HOME:-~/.config} when unset.
 std::string appDataDir();
 

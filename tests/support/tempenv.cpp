@@ -4,15 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -42,43 +37,14 @@ std::string TempDir::file(const std::string& name) const
     return (fs::path(path_) / fs::path(name).make_preferred()).string();
 }
 
-namespace {
-
-#ifdef _WIN32
-std::wstring widened(const std::string& utf8)
-{
-    std::wstring wide(utf8.size(), L'\0');
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                             wide.data(), static_cast<int>(wide.size()));
-    wide.resize(static_cast<std::size_t>(length));
-    return wide;
-}
-
-// The platform layer reads the variables of the process, not the C runtime's copy of them, and
-// keeps a variable set to "" apart from a missing one (which the runtime's _putenv can not).
-void setEnv(const std::string& name, const std::optional<std::string>& value)
-{
-    ::SetEnvironmentVariableW(widened(name).c_str(), value ? widened(*value).c_str() : nullptr);
-}
-#else
-void setEnv(const std::string& name, const std::optional<std::string>& value)
-{
-    if (value)
-        ::setenv(name.c_str(), value->c_str(), 1);
-    else
-        ::unsetenv(name.c_str());
-}
-#endif
-
-} // namespace
 
 ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
     : name_(std::move(name)), old_(platform::environmentVariable(name_))
 {
-    setEnv(name_, value);
+    platform::setEnvironmentVariable(name_, value);
 }
 
-ScopedEnv::~ScopedEnv() { setEnv(name_, old_); }
+ScopedEnv::~ScopedEnv() { platform::setEnvironmentVariable(name_, old_); }
 
 std::string readFileBytes(const std::string& path)
 {

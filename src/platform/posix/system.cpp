@@ -41,6 +41,14 @@ std::optional<std::string> environmentVariable(const std::string& name)
     return std::nullopt;
 }
 
+void setEnvironmentVariable(const std::string& name, const std::optional<std::string>& value)
+{
+    if (value)
+        ::setenv(name.c_str(), value->c_str(), 1);
+    else
+        ::unsetenv(name.c_str());
+}
+
 std::string appDataDir()
 {
     if (const char* appData = std::getenv("APPDATA"))

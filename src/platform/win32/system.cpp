@@ -55,6 +55,13 @@ std::optional<std::string> environmentVariable(const std::string& name)
     }
 }
 
+// The process's own variables, which environmentVariable reads, not the C runtime's copy of them
+// (whose _putenv can not keep "" apart from a missing variable).
+void setEnvironmentVariable(const std::string& name, const std::optional<std::string>& value)
+{
+    ::SetEnvironmentVariableW(toWide(name).c_str(), value ? toWide(*value).c_str() : nullptr);
+}
+
 std::string appDataDir()
 {
     if (auto appData = environmentVariable("APPDATA"))
