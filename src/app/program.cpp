@@ -4,6 +4,7 @@
 #include "app/qtdialogs.h"
 #include "common/context.h"
 #include "platform/platform.h"
+#include "wallpaper/desktoppainter.h"
 
 #include <QApplication>
 
@@ -15,7 +16,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     QtDialogs dialogs;
-    platform::Platform system = platform::createPlatform();
+    platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
     AppContext context{system, dialogs, {}};
     Forms forms(context);
     switch (forms.createAll()) {

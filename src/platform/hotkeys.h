@@ -42,6 +42,14 @@ public:
     // Delivers a key press as the system would: when the combination is registered, the handler
     // runs and the result is true.
     virtual bool pressKey(std::uint32_t modifiers, std::uint32_t virtualKey) = 0;
+
+    // Where key presses from outside the program's own message loop wait: a descriptor that turns
+    // readable when dispatchSystemEvents has presses to deliver, or -1 when there is none
+    // (Windows delivers WM_HOTKEY through the message loop itself).
+    virtual int systemEventDescriptor() = 0;
+
+    // Hands every waiting press of a registered combination to the handler; never blocks.
+    virtual void dispatchSystemEvents() = 0;
 };
 
 std::unique_ptr<GlobalHotkeys> createGlobalHotkeys();

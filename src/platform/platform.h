@@ -18,9 +18,11 @@ struct Platform {
     std::unique_ptr<Shell> shell;
 };
 
-inline Platform createPlatform()
+// painter: the program's picture code, for desktops that need pictures drawn for them.
+inline Platform createPlatform(std::shared_ptr<PicturePainter> painter)
 {
-    return Platform{createRegistry(), createDesktop(), createGlobalHotkeys(), createShell()};
+    return Platform{createRegistry(), createDesktop(std::move(painter)), createGlobalHotkeys(),
+                    createShell()};
 }
 
 } // namespace platform

@@ -18,6 +18,15 @@ set(TAPESTRON_PLATFORM_POSIX_SOURCES
     posix/instance.cpp
     posix/hotkeys.cpp
     posix/desktop.cpp
+    posix/desktop/session.cpp
+    posix/desktop/process.cpp
+    posix/desktop/backend.cpp
+    posix/desktop/wallpaperfiles.cpp
+    posix/desktop/gsettingsbackend.cpp
+    posix/desktop/plasmabackend.cpp
+    posix/desktop/xfcebackend.cpp
+    posix/desktop/toolbackends.cpp
+    posix/desktop/x11backend.cpp
     posix/shell.cpp
     posix/system.cpp
     posix/versioninfo.cpp)
@@ -32,14 +41,9 @@ set(TAPESTRON_PLATFORM_WIN32_SOURCES
     win32/instance.cpp
     win32/hotkeys.cpp
     win32/desktop.cpp
-    win32/system.cpp)
-# The shell and the version resources of Windows are still being written; they join the list as
-# soon as their files are there.
-foreach(pending win32/shell.cpp win32/versioninfo.cpp)
-    if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${pending})
-        list(APPEND TAPESTRON_PLATFORM_WIN32_SOURCES ${pending})
-    endif()
-endforeach()
+    win32/system.cpp
+    win32/shell.cpp
+    win32/versioninfo.cpp)
 set(TAPESTRON_PLATFORM_WIN32_LIBS user32 advapi32 shell32 version)
 # Windows 7 and later; RegDeleteTreeW alone needs at least Vista.
 set(TAPESTRON_PLATFORM_WIN32_DEFINITIONS

@@ -54,7 +54,9 @@ TEST(SystemTest, ThePerformanceCounterRunsForward)
 
 TEST(DesktopTest, TheSystemAcceptsTheNotifications)
 {
-    auto desktop = createDesktop();
+    TempDir dir;
+    ScopedEnv registry("TAPESTRON_REGISTRY", dir.file("registry.reg"));
+    auto desktop = createDesktop(nullptr);
     EXPECT_TRUE(desktop->reloadWallpaper(0));
     EXPECT_TRUE(desktop->setSysColor(COLOR_BACKGROUND, 0x00804020));
     desktop->broadcastSettingChange();

@@ -75,16 +75,16 @@ void RefusingRegistry::writeDword(platform::RootKey, const std::string&, const s
 
 namespace {
 
+// The system's registry and hotkeys with a recording desktop and shell: no case reaches the
+// session's real desktop unless it builds one itself.
 platform::Platform makeSystem(RecordingDesktop*& desktop, RecordingShell*& shell)
 {
-    platform::Platform system = platform::createPlatform();
     auto recording = std::make_unique<RecordingDesktop>();
     desktop = recording.get();
-    system.desktop = std::move(recording);
     auto opener = std::make_unique<RecordingShell>();
     shell = opener.get();
-    system.shell = std::move(opener);
-    return system;
+    return platform::Platform{platform::createRegistry(), std::move(recording),
+                              platform::createGlobalHotkeys(), std::move(opener)};
 }
 
 std::string prepareProgramDir(const TempDir& root)

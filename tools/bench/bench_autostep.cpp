@@ -13,6 +13,7 @@
 #include "common/paths.h"
 #include "online/download.h"
 #include "service.h"
+#include "wallpaper/desktoppainter.h"
 #include "wallpaper/jpeg.h"
 
 #include <QDir>
@@ -132,7 +133,7 @@ int main(int argc, char** argv)
         service.start();
         setenv("TAPESTRON_SERVICE_URL", service.baseUrl().c_str(), 1);
 
-        platform::Platform system = platform::createPlatform();
+        platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
         BenchSettings settings;
         BenchHost host;
         host.codes = QStringList{QStringLiteral("bench")};

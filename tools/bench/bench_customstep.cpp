@@ -15,6 +15,7 @@
 #include "common/paths.h"
 #include "custommode/customshow.h"
 #include "wallpaper/apply.h"
+#include "wallpaper/desktoppainter.h"
 #include "wallpaper/jpeg.h"
 #include "wallpaper/original.h"
 #include "wallpaper/picture.h"
@@ -77,7 +78,7 @@ public:
 };
 
 struct Bench {
-    platform::Platform system = platform::createPlatform();
+    platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
     BenchSettings settings;
     BenchHost host;
 

@@ -13,6 +13,7 @@
 #include "common/context.h"
 #include "common/dialogs.h"
 #include "platform/platform.h"
+#include "wallpaper/desktoppainter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,7 +66,7 @@ int child(int argc, char** argv, const char* out)
     QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
     QApplication::setQuitOnLastWindowClosed(false);
     PrintingDialogs dialogs;
-    platform::Platform system = platform::createPlatform();
+    platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
     AppContext context{system, dialogs, QStringLiteral(TAPESTRON_BENCH_PROGRAM_DIR)};
     Forms forms(context);
     if (forms.createAll() != Forms::Start::Run)

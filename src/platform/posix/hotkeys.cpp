@@ -165,6 +165,10 @@ public:
         return true;
     }
 
+    // PLACEHOLDER: key grabs on the X display are being written.
+    int systemEventDescriptor() override { return -1; }
+    void dispatchSystemEvents() override {}
+
 private:
     std::function<void(WindowHandle, int)> handler_; // guarded by the tables' mutex
 };

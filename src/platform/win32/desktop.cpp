@@ -29,6 +29,10 @@ public:
 
 } // namespace
 
-std::unique_ptr<Desktop> createDesktop() { return std::make_unique<Win32Desktop>(); }
+// The Windows desktop reads and places its pictures itself: no painter is needed.
+std::unique_ptr<Desktop> createDesktop(std::shared_ptr<PicturePainter>)
+{
+    return std::make_unique<Win32Desktop>();
+}
 
 } // namespace platform

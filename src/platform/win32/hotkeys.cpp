@@ -194,6 +194,10 @@ public:
         }
     }
 
+    // WM_HOTKEY arrives through the thread's message loop, which the program runs anyway.
+    int systemEventDescriptor() override { return -1; }
+    void dispatchSystemEvents() override {}
+
     // WM_HOTKEY with the system id of one of our hotkeys.
     void onHotKey(int systemId)
     {

@@ -1,0 +1,8 @@
+#include "backend.h"
+
+namespace platform::posix {
+
+// PLACEHOLDER: being written.
+std::unique_ptr<DesktopBackend> makeXfceBackend() { return nullptr; }
+
+} // namespace platform::posix
