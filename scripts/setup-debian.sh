@@ -10,6 +10,14 @@ packages=(
     fonts-liberation
     libgtest-dev libgmock-dev libjpeg-turbo-progs
     libcpp-httplib-dev
+    libxcb1-dev
+    # The Linux desktops the tests drive for real, each started by its case: an X server with
+    # key presses sent through XTEST, a session bus with the desktops' settings services and
+    # schemas, and the desktop's link opener. feh is the benchmark's baseline.
+    xvfb xdotool x11-utils feh
+    dbus-daemon dbus-bin dconf-service dconf-cli libglib2.0-bin gsettings-desktop-schemas
+    cinnamon-desktop-data mate-desktop-common xfconf
+    xdg-utils
 )
 [[ $# -eq 0 ]] || packages=("$@")
 

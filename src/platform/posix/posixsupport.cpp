@@ -164,17 +164,26 @@ std::string parentFolder(const std::string& path)
     return path.substr(0, slash);
 }
 
-std::string userConfigHome()
+namespace {
+
+// A base folder of the user's: the variable, where set and not empty (an empty one counts as
+// unset, as the base-directory rules say), else the fallback below the home folder.
+std::string baseFolder(const char* variable, const char* belowHome)
 {
-    // An empty XDG_CONFIG_HOME counts as unset, as the base-directory rules say.
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
+    if (const char* xdg = std::getenv(variable); xdg && *xdg)
         return xdg;
     std::string home;
     if (const char* env = std::getenv("HOME"); env && *env)
         home = env;
     else if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
         home = entry->pw_dir;
-    return home + "/.config";
+    return home + belowHome;
 }
+
+} // namespace
+
+std::string userConfigHome() { return baseFolder("XDG_CONFIG_HOME", "/.config"); }
+
+std::string userDataHome() { return baseFolder("XDG_DATA_HOME", "/.local/share"); }
 
 } // namespace platform::posix

@@ -68,4 +68,7 @@ std::string parentFolder(const std::string& path);
 // ${XDG_CONFIG_HOME:-$HOME/.config}
 std::string userConfigHome();
 
+// ${XDG_DATA_HOME:-$HOME/.local/share}
+std::string userDataHome();
+
 } // namespace platform::posix

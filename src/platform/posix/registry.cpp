@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include "platform/errors.h"
+#include "desktop/xdgentries.h"
 #include "posixsupport.h"
 #include "regfile.h"
 
@@ -101,7 +102,7 @@ public:
     bool createKey(RootKey root, const std::string& key) override
     {
         const KeyPath path = keyPath(root, key);
-        return modify([&](RegDocument& document) {
+        return modify(path, [&](RegDocument& document) {
             if (keyExistsIn(document, path))
                 return Change::None;
             for (std::size_t length = 2; length <= path.size(); ++length) {
@@ -157,7 +158,7 @@ public:
     bool deleteValue(RootKey root, const std::string& key, const std::string& name) override
     {
         const KeyPath path = keyPath(root, key);
-        return modify([&](RegDocument& document) {
+        return modify(path, [&](RegDocument& document) {
             RegSection* section = findSection(document, path);
             if (!section)
                 return Change::Refused;
@@ -176,7 +177,7 @@ public:
         const KeyPath path = keyPath(root, key);
         if (path.size() == 1)
             return false; // a root key can not be deleted
-        return modify([&](RegDocument& document) {
+        return modify(path, [&](RegDocument& document) {
             auto& sections = document.sections;
             const auto old = sections.size();
             std::erase_if(sections, [&](const RegSection& section) {
@@ -199,7 +200,7 @@ private:
     {
         const KeyPath path = keyPath(root, key);
         const std::string name = entry.name;
-        const bool done = modify([&](RegDocument& document) {
+        const bool done = modify(path, [&](RegDocument& document) {
             if (!keyExistsIn(document, path))
                 return Change::Refused;
             RegSection& section = sectionFor(document, path);
@@ -220,11 +221,13 @@ private:
             throw PlatformError("Failed to set data for '" + name + "'");
     }
 
-    // Read-modify-write under an exclusive lock on a sibling lock file, so two writers never
-    // lose each other's change. The lock file stays: removing it would let a third writer lock
-    // a different file than the one a waiting writer holds. Returns false when the change was
-    // refused or the file could not be written.
-    template <class Edit> bool modify(Edit&& edit)
+    // Read-modify-write of key under an exclusive lock on a sibling lock file, so two writers
+    // never lose each other's change. The lock file stays: removing it would let a third writer
+    // lock a different file than the one a waiting writer holds. Returns false when the change
+    // was refused or the file could not be written. What the desktop keeps of the registry (log-on
+    // start, URL handlers) is brought in step after every attempt, changed or not, so an entry
+    // removed by hand comes back, and one left behind goes, with the next write of its key.
+    template <class Edit> bool modify(const KeyPath& key, Edit&& edit)
     {
         if (!posix::makeDirectories(posix::parentFolder(path_)))
             return false;
@@ -240,15 +243,12 @@ private:
         if (!bytes && errno != ENOENT)
             return false; // never overwrite a file that could not be read
         RegDocument document = bytes ? posix::parseRegFile(*bytes) : RegDocument{};
-        switch (edit(document)) {
-        case Change::None:
-            return true;
-        case Change::Refused:
+        const Change change = edit(document);
+        if (change == Change::Changed &&
+            !posix::replaceFileContents(path_, posix::formatRegFile(document)))
             return false;
-        case Change::Changed:
-            break;
-        }
-        return posix::replaceFileContents(path_, posix::formatRegFile(document));
+        posix::mirrorRegistryChange(document, key);
+        return change != Change::Refused;
     } // closing the lock file releases the lock
 
     std::string path_;
