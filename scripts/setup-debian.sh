@@ -16,7 +16,7 @@ packages=(
     # schemas, and the desktop's link opener. feh is the benchmark's baseline.
     xvfb xdotool x11-utils feh
     dbus-daemon dbus-bin dconf-service dconf-cli libglib2.0-bin gsettings-desktop-schemas
-    cinnamon-desktop-data mate-desktop-common xfconf
+    cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3
     xdg-utils
 )
 [[ $# -eq 0 ]] || packages=("$@")

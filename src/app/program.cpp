@@ -2,6 +2,7 @@
 // twelve windows are created in their fixed order, then the message loop runs until Exit.
 #include "app/forms.h"
 #include "app/qtdialogs.h"
+#include "app/systemevents.h"
 #include "common/context.h"
 #include "platform/platform.h"
 #include "wallpaper/desktoppainter.h"
@@ -20,8 +21,11 @@ int main(int argc, char** argv)
     AppContext context{system, dialogs, {}};
     Forms forms(context);
     switch (forms.createAll()) {
-    case Forms::Start::Run:
+    case Forms::Start::Run: {
+        // The settings window has registered the global hotkey by now.
+        SystemEvents systemEvents(*system.hotkeys);
         return QApplication::exec();
+    }
     case Forms::Start::Duplicate:
         return 0;
     case Forms::Start::Failed:

@@ -22,15 +22,22 @@ set(TAPESTRON_PLATFORM_POSIX_SOURCES
     posix/desktop/process.cpp
     posix/desktop/backend.cpp
     posix/desktop/wallpaperfiles.cpp
+    posix/desktop/xdgentries.cpp
     posix/desktop/gsettingsbackend.cpp
+    posix/desktop/gvarianttext.cpp
     posix/desktop/plasmabackend.cpp
     posix/desktop/xfcebackend.cpp
     posix/desktop/toolbackends.cpp
     posix/desktop/x11backend.cpp
+    posix/desktop/x11connection.cpp
+    posix/desktop/x11image.cpp
+    posix/desktop/x11keys.cpp
     posix/shell.cpp
     posix/system.cpp
     posix/versioninfo.cpp)
 set(TAPESTRON_PLATFORM_POSIX_LIBS rt)
+# The X server is reached through libxcb; CMakeLists.txt finds it.
+set(TAPESTRON_PLATFORM_POSIX_PACKAGES xcb)
 
 set(TAPESTRON_PLATFORM_WIN32_SOURCES
     win32/win32support.cpp

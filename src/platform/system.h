@@ -31,7 +31,8 @@ std::int64_t performanceCounter();
 std::int64_t performanceFrequency();
 
 // Brings a window of another instance of the program to the front, restoring it when it is
-// minimised. POSIX: there is no such window to reach; nothing happens.
+// minimised. POSIX: in an X session the window manager is asked to activate the window (which
+// restores it); a handle that names no window, or no X session, does nothing.
 void restoreAndActivateWindow(std::uint32_t windowHandle);
 
 } // namespace platform

@@ -42,6 +42,45 @@ QRect centredScaled(QSize canvas, QSize picture, double factor)
     return {(canvas.width() - w) / 2, (canvas.height() - h) / 2, w, h};
 }
 
+// Where the picture goes on a canvas of size; its size is the picture's own unless the
+// placement scales it.
+QRect targetOf(platform::Placement placement, QSize canvas, QSize picture, int x, int y)
+{
+    using platform::Placement;
+    const double across = double(canvas.width()) / picture.width();
+    const double down = double(canvas.height()) / picture.height();
+    switch (placement) {
+    case Placement::Stretched:
+        return QRect(QPoint(0, 0), canvas);
+    case Placement::Fit:
+        return centredScaled(canvas, picture, std::min(across, down));
+    case Placement::Fill:
+    case Placement::Span:
+        return centredScaled(canvas, picture, std::max(across, down));
+    case Placement::Origin:
+        return QRect(QPoint(x, y), picture);
+    case Placement::Centred:
+    case Placement::Tiled:
+        break;
+    }
+    return QRect(QPoint((canvas.width() - picture.width()) / 2,
+                        (canvas.height() - picture.height()) / 2),
+                 picture);
+}
+
+// A 24-bit picture at its own size straight into the canvas, cut at its edges: converting it
+// whole first would cost a second screen-sized picture in memory.
+void copyRows(const QImage& picture, QImage& screen, QPoint at)
+{
+    const QRect shown = QRect(at, picture.size()).intersected(screen.rect());
+    for (int y = shown.top(); y <= shown.bottom(); ++y) {
+        const uchar* from = picture.constScanLine(y - at.y()) + 3 * (shown.left() - at.x());
+        auto* to = reinterpret_cast<QRgb*>(screen.scanLine(y)) + shown.left();
+        for (int x = 0; x < shown.width(); ++x, from += 3)
+            to[x] = qRgb(from[0], from[1], from[2]);
+    }
+}
+
 } // namespace
 
 bool DesktopPainter::paint(const std::string& path, platform::Placement placement, int x, int y,
@@ -60,39 +99,41 @@ bool DesktopPainter::paint(const std::string& path, platform::Placement placemen
 
     QImage screen(reinterpret_cast<uchar*>(canvas), width, height, width * 4, QImage::Format_RGB32);
     screen.fill(0xFF000000u | background);
-    const QSize size(width, height);
-    if (placement == Placement::Stretched && picture.size() == size) {
-        // The common case of a picture made for the screen: no scaling at all.
-        QPainter(&screen).drawImage(0, 0, picture);
+    QRect target = targetOf(placement, screen.size(), picture.size(), x, y);
+    if (target.size() == picture.size() && placement != Placement::Tiled &&
+        picture.format() == QImage::Format_RGB888) {
+        copyRows(picture, screen, target.topLeft());
         return true;
     }
-    QPainter painter(&screen);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const double across = double(width) / picture.width();
-    const double down = double(height) / picture.height();
-    switch (placement) {
-    case Placement::Centred:
-        painter.drawImage((width - picture.width()) / 2, (height - picture.height()) / 2, picture);
-        break;
-    case Placement::Tiled:
-        for (int top = 0; top < height; top += picture.height())
-            for (int left = 0; left < width; left += picture.width())
-                painter.drawImage(left, top, picture);
-        break;
-    case Placement::Stretched:
-        painter.drawImage(QRect(QPoint(0, 0), size), picture);
-        break;
-    case Placement::Fit:
-        painter.drawImage(centredScaled(size, picture.size(), std::min(across, down)), picture);
-        break;
-    case Placement::Fill:
-    case Placement::Span:
-        painter.drawImage(centredScaled(size, picture.size(), std::max(across, down)), picture);
-        break;
-    case Placement::Origin:
-        painter.drawImage(x, y, picture);
-        break;
+    // The canvas's own format: drawing is then a copy of rows, and Qt's smooth scaling averages
+    // areas (for any other format it samples, slowly and coarsely).
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    if (target.size() != picture.size()) {
+        // Only the part that shows is scaled, so a picture that fills the screen never grows
+        // beyond the screen in memory.
+        const QRect visible = target.intersected(screen.rect());
+        if (visible.isEmpty())
+            return true;
+        const double sx = double(picture.width()) / target.width();
+        const double sy = double(picture.height()) / target.height();
+        const QRect source =
+            QRect(QPoint(static_cast<int>(std::floor((visible.left() - target.left()) * sx)),
+                         static_cast<int>(std::floor((visible.top() - target.top()) * sy))),
+                  QPoint(static_cast<int>(std::ceil((visible.right() + 1 - target.left()) * sx)) - 1,
+                         static_cast<int>(std::ceil((visible.bottom() + 1 - target.top()) * sy)) - 1))
+                .intersected(picture.rect());
+        picture = picture.copy(source).scaled(visible.size(), Qt::IgnoreAspectRatio,
+                                              Qt::SmoothTransformation);
+        target = visible;
     }
+    QPainter painter(&screen);
+    if (placement != Placement::Tiled) {
+        painter.drawImage(target.topLeft(), picture);
+        return true;
+    }
+    for (int top = 0; top < height; top += picture.height())
+        for (int left = 0; left < width; left += picture.width())
+            painter.drawImage(left, top, picture);
     return true;
 }
 

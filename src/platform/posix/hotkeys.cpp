@@ -1,10 +1,13 @@
 #include "platform/hotkeys.h"
 
+#include "desktop/session.h"
+#include "desktop/x11keys.h"
 #include "posixsupport.h"
 
 #include <map>
 #include <mutex>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 // There is no system-wide atom or hotkey service to talk to here, so this process keeps the
@@ -12,6 +15,9 @@
 // are shared by every program: a combination one object holds is taken for all others, and a
 // press reaches the handler of the object that registered it. An object's hotkeys go when it
 // does (as a program's do when it ends); atoms stay, as global atoms do.
+// In an X session the hotkeys are also grabbed on the display's root window, through one
+// connection for the whole process, so that presses reach the program whatever has the focus;
+// the display then decides, as Windows does, whether a combination is free.
 namespace platform {
 
 namespace {
@@ -39,12 +45,31 @@ struct Tables {
     std::mutex mutex;
     std::map<std::uint16_t, Atom> atoms;
     std::vector<Hotkey> hotkeys;
+    std::unique_ptr<posix::X11KeyGrabs> grabs; // on the session's X display, when there is one
 };
 
 Tables& tables()
 {
     static Tables shared;
     return shared;
+}
+
+// The grabs on the session's X display, opened again when the display changed or the connection
+// broke (then with every registered hotkey grabbed anew); nullptr outside an X session.
+posix::X11KeyGrabs* sessionGrabs(Tables& t)
+{
+    const auto display = posix::sessionX11Display();
+    if (!display) {
+        t.grabs.reset();
+        return nullptr;
+    }
+    if (t.grabs && t.grabs->display() == *display && !t.grabs->broken())
+        return t.grabs.get();
+    t.grabs = posix::X11KeyGrabs::open(*display);
+    if (t.grabs)
+        for (const Hotkey& hotkey : t.hotkeys)
+            t.grabs->grab(hotkey.modifiers, hotkey.key);
+    return t.grabs.get();
 }
 
 // "#123" names the integer atom 123; "#" followed by anything else is an ordinary string.
@@ -70,7 +95,13 @@ public:
     {
         Tables& t = tables();
         std::lock_guard lock(t.mutex);
-        std::erase_if(t.hotkeys, [this](const Hotkey& hotkey) { return hotkey.owner == this; });
+        std::erase_if(t.hotkeys, [&](const Hotkey& hotkey) {
+            if (hotkey.owner != this)
+                return false;
+            if (t.grabs)
+                t.grabs->ungrab(hotkey.modifiers, hotkey.key);
+            return true;
+        });
     }
 
     std::uint16_t addAtom(const std::string& text) override
@@ -122,6 +153,9 @@ public:
             if ((hotkey.window == window && hotkey.id == id) ||
                 (hotkey.key == virtualKey && hotkey.modifiers == (modifiers & ModifierMask)))
                 return false;
+        posix::X11KeyGrabs* grabs = sessionGrabs(t);
+        if (grabs && !grabs->grab(modifiers & ModifierMask, virtualKey))
+            return false;
         t.hotkeys.push_back(Hotkey{this, window, id, modifiers & ModifierMask, virtualKey});
         return true;
     }
@@ -131,7 +165,11 @@ public:
         Tables& t = tables();
         std::lock_guard lock(t.mutex);
         return std::erase_if(t.hotkeys, [&](const Hotkey& hotkey) {
-                   return hotkey.window == window && hotkey.id == id;
+                   if (hotkey.window != window || hotkey.id != id)
+                       return false;
+                   if (t.grabs)
+                       t.grabs->ungrab(hotkey.modifiers, hotkey.key);
+                   return true;
                }) > 0;
     }
 
@@ -165,9 +203,36 @@ public:
         return true;
     }
 
-    // PLACEHOLDER: key grabs on the X display are being written.
-    int systemEventDescriptor() override { return -1; }
-    void dispatchSystemEvents() override {}
+    int systemEventDescriptor() override
+    {
+        Tables& t = tables();
+        std::lock_guard lock(t.mutex);
+        const posix::X11KeyGrabs* grabs = sessionGrabs(t);
+        return grabs ? grabs->descriptor() : -1;
+    }
+
+    void dispatchSystemEvents() override
+    {
+        std::vector<std::tuple<std::function<void(WindowHandle, int)>, WindowHandle, int>> calls;
+        {
+            Tables& t = tables();
+            std::lock_guard lock(t.mutex);
+            if (!t.grabs)
+                return;
+            for (const auto& [modifiers, key] : t.grabs->takePresses())
+                for (const Hotkey& hotkey : t.hotkeys)
+                    if (hotkey.key == key && hotkey.modifiers == modifiers)
+                        calls.emplace_back(hotkey.owner->handler_, hotkey.window, hotkey.id);
+            // A connection the server closed stays readable for ever: it goes, and the next
+            // systemEventDescriptor opens another.
+            if (t.grabs->broken())
+                t.grabs.reset();
+        }
+        // Outside the lock: the handler may well register or unregister hotkeys itself.
+        for (const auto& [handler, window, id] : calls)
+            if (handler)
+                handler(window, id);
+    }
 
 private:
     std::function<void(WindowHandle, int)> handler_; // guarded by the tables' mutex

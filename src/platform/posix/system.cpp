@@ -1,5 +1,7 @@
 #include "platform/system.h"
 
+#include "desktop/session.h"
+#include "desktop/x11connection.h"
 #include "platform/errors.h"
 #include "posixsupport.h"
 
@@ -65,8 +67,36 @@ std::int64_t performanceCounter()
 
 std::int64_t performanceFrequency() { return 1'000'000'000; }
 
-// The handle comes from another process's window, and this build has no native window ids that
-// mean anything across processes; the desktop's window manager decides about focus anyway.
-void restoreAndActivateWindow(std::uint32_t) {}
+// On X the handle is the other instance's window id, and focus belongs to the window manager: it
+// is asked, as pagers and task bars ask it, to activate the window, which also restores it from
+// minimised. Outside an X session there is nothing to reach.
+void restoreAndActivateWindow(std::uint32_t windowHandle)
+{
+    const auto display = posix::sessionX11Display();
+    if (!display || windowHandle == XCB_WINDOW_NONE)
+        return;
+    const auto x = posix::X11Connection::open(*display);
+    if (!x)
+        return;
+    const posix::QuietBrokenPipe quiet;
+    // The stored window may have gone with an instance that ended without tidying up.
+    const auto cookie = xcb_get_window_attributes(x->get(), windowHandle);
+    if (!x->reply<xcb_get_window_attributes_reply_t>(cookie.sequence))
+        return;
+    const xcb_atom_t activate = x->atom("_NET_ACTIVE_WINDOW");
+    if (activate == XCB_ATOM_NONE)
+        return;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = windowHandle;
+    message.type = activate;
+    message.data.data32[0] = 2; // the request comes from the user, as a task bar's would
+    message.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(x->get(), 0, x->root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    x->roundTrip();
+}
 
 } // namespace platform
