@@ -63,9 +63,9 @@ QRect targetOf(platform::Placement placement, QSize canvas, QSize picture, int x
     case Placement::Tiled:
         break;
     }
-    return QRect(QPoint((canvas.width() - picture.width()) / 2,
-                        (canvas.height() - picture.height()) / 2),
-                 picture);
+    return QRect(
+        QPoint((canvas.width() - picture.width()) / 2, (canvas.height() - picture.height()) / 2),
+        picture);
 }
 
 // A 24-bit picture at its own size straight into the canvas, cut at its edges: converting it
@@ -84,8 +84,7 @@ void copyRows(const QImage& picture, QImage& screen, QPoint at)
 } // namespace
 
 bool DesktopPainter::paint(const std::string& path, platform::Placement placement, int x, int y,
-                           std::uint32_t background, int width, int height,
-                           std::uint32_t* canvas)
+                           std::uint32_t background, int width, int height, std::uint32_t* canvas)
 {
     using platform::Placement;
     QImage picture;
@@ -117,10 +116,11 @@ bool DesktopPainter::paint(const std::string& path, platform::Placement placemen
         const double sx = double(picture.width()) / target.width();
         const double sy = double(picture.height()) / target.height();
         const QRect source =
-            QRect(QPoint(static_cast<int>(std::floor((visible.left() - target.left()) * sx)),
-                         static_cast<int>(std::floor((visible.top() - target.top()) * sy))),
-                  QPoint(static_cast<int>(std::ceil((visible.right() + 1 - target.left()) * sx)) - 1,
-                         static_cast<int>(std::ceil((visible.bottom() + 1 - target.top()) * sy)) - 1))
+            QRect(
+                QPoint(static_cast<int>(std::floor((visible.left() - target.left()) * sx)),
+                       static_cast<int>(std::floor((visible.top() - target.top()) * sy))),
+                QPoint(static_cast<int>(std::ceil((visible.right() + 1 - target.left()) * sx)) - 1,
+                       static_cast<int>(std::ceil((visible.bottom() + 1 - target.top()) * sy)) - 1))
                 .intersected(picture.rect());
         picture = picture.copy(source).scaled(visible.size(), Qt::IgnoreAspectRatio,
                                               Qt::SmoothTransformation);

@@ -42,10 +42,10 @@ TEST_F(SessionEntriesTest, LogOnStartIsAnAutostartEntryWhileTheValueExists)
 
     ASSERT_TRUE(writeRunAtStartup(*registry, QString::fromStdString(folder + "/tapestron")));
     // Quoted as the desktop entry rules ask, then escaped as a string value.
-    EXPECT_EQ(readFileBytes(entry),
-              "[Desktop Entry]\nType=Application\nName=Tapestron\nExec=\"" + home.path() +
-                  "/My \\\\\"Apps\\\\\" \\\\$x/tapestron\"\nTerminal=false\n"
-                  "X-Tapestron-Run=Tapestron\n");
+    EXPECT_EQ(readFileBytes(entry), "[Desktop Entry]\nType=Application\nName=Tapestron\nExec=\"" +
+                                        home.path() +
+                                        "/My \\\\\"Apps\\\\\" \\\\$x/tapestron\"\nTerminal=false\n"
+                                        "X-Tapestron-Run=Tapestron\n");
 
     // An entry removed by hand comes back with the next start's write of the value.
     fs::remove(entry);
@@ -86,8 +86,9 @@ TEST_F(SessionEntriesTest, TheProtocolClassMakesThePluginTheLinkHandler)
                            "mv \"$0.log.part\" \"$0.log\"\n");
     fs::permissions(plugin, fs::perms::owner_all);
     fs::create_directories(config(""));
-    const std::string otherLines = "[Added Associations]\ntext/plain=editor.desktop;\n\n"
-                                   "[Default Applications]\nx-scheme-handler/http=browser.desktop\n";
+    const std::string otherLines =
+        "[Added Associations]\ntext/plain=editor.desktop;\n\n"
+        "[Default Applications]\nx-scheme-handler/http=browser.desktop\n";
     writeFileBytes(config("mimeapps.list"), otherLines);
 
     RegisterShellProtocol(*registry, ProtocolKey, ProtocolDescription,
@@ -100,9 +101,8 @@ TEST_F(SessionEntriesTest, TheProtocolClassMakesThePluginTheLinkHandler)
               otherLines + "x-scheme-handler/tapestron=tapestron-url-tapestron.desktop;\n");
 
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"),
-                {QStringLiteral("query"), QStringLiteral("default"),
-                 QStringLiteral("x-scheme-handler/tapestron")});
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("x-scheme-handler/tapestron")});
     ASSERT_TRUE(query.waitForFinished(10000));
     EXPECT_EQ(query.readAllStandardOutput().trimmed(), "tapestron-url-tapestron.desktop");
 

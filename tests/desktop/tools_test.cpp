@@ -5,8 +5,8 @@
 #include "platform/system.h"
 #include "wallpaper/original.h"
 
-#include <filesystem>
 #include <cctype>
+#include <filesystem>
 #include <wordexp.h>
 
 namespace {
@@ -22,8 +22,10 @@ protected:
           path_("PATH", bin_.path() + ":" + platform::environmentVariable("PATH").value_or(""))
     {
         for (const char* tool : {"pcmanfm-qt", "swaymsg"})
-            install(tool, "printf '%s\\0' \"$@\" >> '" + bin_.file("calls") + "'\n"
-                          "printf '\\n' >> '" + bin_.file("calls") + "'\n");
+            install(tool, "printf '%s\\0' \"$@\" >> '" + bin_.file("calls") +
+                              "'\n"
+                              "printf '\\n' >> '" +
+                              bin_.file("calls") + "'\n");
     }
 
     void install(const std::string& tool, const std::string& body)
@@ -192,7 +194,10 @@ struct Tool {
     const char* program;
 };
 
-void PrintTo(const Tool& value, std::ostream* out) { *out << value.kind; }
+void PrintTo(const Tool& value, std::ostream* out)
+{
+    *out << value.kind;
+}
 
 class BrokenToolDesktopTest : public ToolDesktopTest, public ::testing::WithParamInterface<Tool> {
 protected:

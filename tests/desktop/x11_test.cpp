@@ -14,6 +14,7 @@
 #include <QImage>
 
 #include <chrono>
+#include <filesystem>
 #include <poll.h>
 
 namespace {
@@ -30,7 +31,9 @@ constexpr xcb_keysym_t KeysymR = 'r';
 struct X11Session {
     explicit X11Session(int width, int height, int depth = 24,
                         const std::vector<std::string>& extra = {})
-        : server(width, height, depth, extra) {}
+        : server(width, height, depth, extra)
+    {
+    }
 
     XServer server;
     ScopedEnv desktop{"TAPESTRON_DESKTOP", std::string("x11")};
@@ -39,10 +42,12 @@ struct X11Session {
 };
 
 #define SKIP_WITHOUT_XVFB()                                                                        \
-    if (!haveXvfb()) GTEST_SKIP() << "Xvfb is not installed"
+    if (!haveXvfb())                                                                               \
+    GTEST_SKIP() << "Xvfb is not installed"
 
 // A key press as a user makes it, through the server's input emulation.
-bool press(const std::string& keys) {
+bool press(const std::string& keys)
+{
     return platform::posix::runTool({"xdotool", "key", keys}).succeeded();
 }
 
@@ -50,21 +55,24 @@ class X11DesktopTest : public AppFixture {
 protected:
     // Starts a server with a screen of this size and has the platform's desktop drive it.
     void startSession(int width, int height, int depth = 24,
-                      const std::vector<std::string>& extra = {}) {
+                      const std::vector<std::string>& extra = {})
+    {
         session.reset();
         session.emplace(width, height, depth, extra);
         system.desktop = platform::createDesktop(std::make_shared<DesktopPainter>());
         desktop = nullptr; // the recording desktop went with the swap
     }
 
-    void setBackground(const std::string& rgb) {
+    void setBackground(const std::string& rgb)
+    {
         system.registry->createKey(platform::RootKey::CurrentUser, "Control Panel\\Colors");
         system.registry->writeString(platform::RootKey::CurrentUser, "Control Panel\\Colors",
                                      "Background", rgb);
     }
 
     // A small picture with a colour of its own in every pixel.
-    static QImage picture() {
+    static QImage picture()
+    {
         QImage image(10, 6, QImage::Format_RGB32);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -75,7 +83,8 @@ protected:
     // The screen as width x height pixels of colour with the picture's top-left corner at
     // (left, top); tiled repeats it over the whole screen.
     static std::vector<std::uint32_t> expected(int width, int height, std::uint32_t colour,
-                                               int left, int top, bool tiled = false) {
+                                               int left, int top, bool tiled = false)
+    {
         const QImage image = picture();
         std::vector<std::uint32_t> pixels;
         for (int y = 0; y < height; ++y)
@@ -94,7 +103,8 @@ protected:
     std::optional<X11Session> session;
 };
 
-TEST_F(X11DesktopTest, EachPositionPaintsTheRootAndTheNextFreesThePixmapBefore) {
+TEST_F(X11DesktopTest, EachPositionPaintsTheRootAndTheNextFreesThePixmapBefore)
+{
     SKIP_WITHOUT_XVFB();
     constexpr int W = 64, H = 48;
     constexpr std::uint32_t Background = 0x0080FF;
@@ -139,7 +149,8 @@ TEST_F(X11DesktopTest, EachPositionPaintsTheRootAndTheNextFreesThePixmapBefore) 
     EXPECT_EQ(x.rootPixels(), std::vector<std::uint32_t>(W * H, Background));
 }
 
-TEST_F(X11DesktopTest, OtherDepthsAreConvertedOrRefused) {
+TEST_F(X11DesktopTest, OtherDepthsAreConvertedOrRefused)
+{
     SKIP_WITHOUT_XVFB();
     constexpr int W = 40, H = 30;
     const QString path = tempPath("current.bmp");
@@ -160,7 +171,8 @@ TEST_F(X11DesktopTest, OtherDepthsAreConvertedOrRefused) {
     EXPECT_FALSE(session->server.rootPixmap("_XROOTPMAP_ID").has_value());
 }
 
-TEST_F(X11DesktopTest, NoServerFailsWithinASecond) {
+TEST_F(X11DesktopTest, NoServerFailsWithinASecond)
+{
     const QString path = tempPath("current.bmp");
     saveBitmap(picture(), path);
     const ScopedEnv kind("TAPESTRON_DESKTOP", std::string("x11"));
@@ -176,15 +188,18 @@ TEST_F(X11DesktopTest, NoServerFailsWithinASecond) {
 
 class X11SessionTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (!haveXvfb()) GTEST_SKIP() << "Xvfb is not installed";
+    void SetUp() override
+    {
+        if (!haveXvfb())
+            GTEST_SKIP() << "Xvfb is not installed";
         session.emplace(32, 32);
         hotkeys->setHotKeyHandler(
             [this](platform::WindowHandle window, int id) { presses.emplace_back(window, id); });
     }
 
     // Hands on presses as they come in, until one arrived or the deadline passed.
-    void waitForPress() {
+    void waitForPress()
+    {
         const int descriptor = hotkeys->systemEventDescriptor();
         ASSERT_GE(descriptor, 0);
         const auto deadline = Clock::now() + std::chrono::seconds(5);
@@ -200,7 +215,8 @@ protected:
     Presses presses;
 };
 
-TEST_F(X11SessionTest, AGrabbedPressReachesItsHandlerUntilUnregistered) {
+TEST_F(X11SessionTest, AGrabbedPressReachesItsHandlerUntilUnregistered)
+{
     ASSERT_TRUE(hotkeys->registerHotKey(0x1234, 7, CtrlAlt, KeyR));
     ASSERT_TRUE(press("ctrl+alt+r"));
     waitForPress();
@@ -213,7 +229,8 @@ TEST_F(X11SessionTest, AGrabbedPressReachesItsHandlerUntilUnregistered) {
     EXPECT_TRUE(x.grabKey(ControlMod1, r)) << "the combination was not let go";
 }
 
-TEST_F(X11SessionTest, ACombinationHeldElsewhereIsRefusedAndNothingOfItKept) {
+TEST_F(X11SessionTest, ACombinationHeldElsewhereIsRefusedAndNothingOfItKept)
+{
     XServer& x = session->server;
     const xcb_keycode_t r = x.keycode(KeysymR);
     ASSERT_TRUE(x.grabKey(ControlMod1, r)); // Caps Lock and Num Lock off only
@@ -228,18 +245,36 @@ TEST_F(X11SessionTest, ACombinationHeldElsewhereIsRefusedAndNothingOfItKept) {
 
 class X11ProgramTest : public WindowsFixture {
 protected:
-    void SetUp() override {
-        if (!haveXvfb()) GTEST_SKIP() << "Xvfb is not installed";
+    void SetUp() override
+    {
+        if (!haveXvfb())
+            GTEST_SKIP() << "Xvfb is not installed";
         session.emplace(32, 32);
     }
 
     std::optional<X11Session> session;
 };
 
-TEST_F(X11ProgramTest, TheSettingsHotkeyReloadsTheWallpaper) {
+// A key press anywhere in the session runs a custom step, and the root shows its picture.
+TEST_F(X11ProgramTest, TheSettingsHotkeyRunsACustomStepOntoTheRoot)
+{
+    QImage picture(32, 32, QImage::Format_RGB888); // the screen's size: stretching keeps it
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            picture.setPixel(x, y, qRgb(8 * x, 8 * y, 255 - 8 * x));
+    const QString bitmap = tempPath("own.bmp");
+    ASSERT_TRUE(picture.save(bitmap, "BMP"));
+    std::filesystem::create_directories((userData() + "/Profiles").toStdString());
+    writeFileBytes((userData() + "/Profiles/a.tsl").toStdString(), bitmap.toStdString() + "\r\n");
+    writeFileBytes((userData() + "/settings.ini").toStdString(),
+                   "[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    system.desktop = platform::createDesktop(std::make_shared<DesktopPainter>());
+    desktop = nullptr;
+
     Forms& windows = start(); // the settings window registers its default, Alt+R
     const SystemEvents events(*system.hotkeys);
     TForm1& main = *windows.Form1;
+    main.SelectCustomMode();
     main.StopShow();
     main.CountdownElapsed = 7; // a reload starts the countdown again
     ASSERT_TRUE(press("alt+r"));
@@ -247,9 +282,16 @@ TEST_F(X11ProgramTest, TheSettingsHotkeyReloadsTheWallpaper) {
     while (main.CountdownElapsed == 7 && Clock::now() < deadline)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(main.CountdownElapsed, 0);
+
+    std::vector<std::uint32_t> shown;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            shown.push_back(picture.pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(session->server.rootPixels(), shown);
 }
 
-TEST_F(X11SessionTest, ActivationAsksTheWindowManager) {
+TEST_F(X11SessionTest, ActivationAsksTheWindowManager)
+{
     XServer& x = session->server;
     // The case is the window manager: requests to the root's children come to it.
     const std::uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;

@@ -10,7 +10,8 @@ namespace {
 template <class T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 std::vector<std::string> xvfbArguments(int width, int height, int depth,
-                                       const std::vector<std::string>& extra) {
+                                       const std::vector<std::string>& extra)
+{
     std::vector<std::string> argv{"Xvfb",
                                   "-noreset",
                                   "-nolisten",
@@ -29,22 +30,26 @@ std::vector<std::string> xvfbArguments(int width, int height, int depth,
 
 XServer::XServer(int width, int height, int depth, const std::vector<std::string>& extra)
     : server_(xvfbArguments(width, height, depth, extra)), display_(":" + server_.announced()),
-      connection_(xcb_connect(display_.c_str(), nullptr)) {
+      connection_(xcb_connect(display_.c_str(), nullptr))
+{
     if (xcb_connection_has_error(connection_)) {
         xcb_disconnect(connection_);
         throw std::runtime_error("can not connect to " + display_);
     }
 }
 
-XServer::~XServer() {
+XServer::~XServer()
+{
     xcb_disconnect(connection_);
 }
 
-xcb_window_t XServer::root() const {
+xcb_window_t XServer::root() const
+{
     return xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
 }
 
-std::vector<std::uint32_t> XServer::rootPixels() const {
+std::vector<std::uint32_t> XServer::rootPixels() const
+{
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     const int width = screen->width_in_pixels, height = screen->height_in_pixels;
     const Reply<xcb_get_image_reply_t> image(
@@ -53,7 +58,8 @@ std::vector<std::uint32_t> XServer::rootPixels() const {
                                           screen->width_in_pixels, screen->height_in_pixels, ~0u),
                             nullptr),
         &std::free);
-    if (!image) return {};
+    if (!image)
+        return {};
     const std::uint8_t* data = xcb_get_image_data(image.get());
     const int length = xcb_get_image_data_length(image.get());
     const int bytes = length / (width * height); // rows of these sizes need no padding
@@ -67,7 +73,8 @@ std::vector<std::uint32_t> XServer::rootPixels() const {
     return pixels;
 }
 
-xcb_atom_t XServer::atom(const std::string& name) const {
+xcb_atom_t XServer::atom(const std::string& name) const
+{
     const Reply<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(
             connection_,
@@ -77,7 +84,8 @@ xcb_atom_t XServer::atom(const std::string& name) const {
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-std::optional<xcb_pixmap_t> XServer::rootPixmap(const std::string& name) const {
+std::optional<xcb_pixmap_t> XServer::rootPixmap(const std::string& name) const
+{
     const Reply<xcb_get_property_reply_t> reply(
         xcb_get_property_reply(
             connection_,
@@ -88,24 +96,28 @@ std::optional<xcb_pixmap_t> XServer::rootPixmap(const std::string& name) const {
     return *static_cast<const xcb_pixmap_t*>(xcb_get_property_value(reply.get()));
 }
 
-std::optional<std::pair<int, int>> XServer::pixmapSize(xcb_pixmap_t pixmap) const {
+std::optional<std::pair<int, int>> XServer::pixmapSize(xcb_pixmap_t pixmap) const
+{
     xcb_generic_error_t* error = nullptr;
     const Reply<xcb_get_geometry_reply_t> reply(
         xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, pixmap), &error),
         &std::free);
     std::free(error);
-    if (!reply) return std::nullopt;
+    if (!reply)
+        return std::nullopt;
     return std::make_pair(int{reply->width}, int{reply->height});
 }
 
-xcb_keycode_t XServer::keycode(xcb_keysym_t keysym) const {
+xcb_keycode_t XServer::keycode(xcb_keysym_t keysym) const
+{
     const xcb_setup_t* setup = xcb_get_setup(connection_);
     const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
     const Reply<xcb_get_keyboard_mapping_reply_t> mapping(
         xcb_get_keyboard_mapping_reply(
             connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, count), nullptr),
         &std::free);
-    if (!mapping) return 0;
+    if (!mapping)
+        return 0;
     const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
     for (int key = 0; key < count; ++key)
         if (keysyms[key * mapping->keysyms_per_keycode] == keysym)
@@ -113,7 +125,8 @@ xcb_keycode_t XServer::keycode(xcb_keysym_t keysym) const {
     return 0;
 }
 
-bool XServer::grabKey(std::uint16_t modifiers, xcb_keycode_t key) const {
+bool XServer::grabKey(std::uint16_t modifiers, xcb_keycode_t key) const
+{
     xcb_generic_error_t* error = xcb_request_check(
         connection_, xcb_grab_key_checked(connection_, 0, root(), modifiers, key,
                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
@@ -121,13 +134,15 @@ bool XServer::grabKey(std::uint16_t modifiers, xcb_keycode_t key) const {
     return error == nullptr;
 }
 
-void XServer::ungrabKeys() const {
+void XServer::ungrabKeys() const
+{
     xcb_ungrab_key(connection_, XCB_GRAB_ANY, root(), XCB_MOD_MASK_ANY);
     std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>
-XServer::waitForEvent(int milliseconds) const {
+XServer::waitForEvent(int milliseconds) const
+{
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     xcb_flush(connection_);
@@ -143,6 +158,7 @@ XServer::waitForEvent(int milliseconds) const {
     }
 }
 
-bool haveXvfb() {
+bool haveXvfb()
+{
     return onPath("Xvfb");
 }

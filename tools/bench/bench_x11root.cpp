@@ -42,7 +42,8 @@ using namespace bench;
 class StretchedSettings : public WallpaperSettings {
 public:
     PositionChoice autoPosition() const override { return {}; }
-    PositionChoice customPosition() const override {
+    PositionChoice customPosition() const override
+    {
         PositionChoice choice;
         choice.stretched = true;
         return choice;
@@ -71,9 +72,11 @@ public:
 // An Xvfb of its own for the run, stopped at the end.
 class Xvfb {
 public:
-    Xvfb() {
+    Xvfb()
+    {
         int pipe[2];
-        if (::pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
+        if (::pipe2(pipe, O_CLOEXEC) != 0)
+            throw std::runtime_error("no pipe");
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipe[1], 3);
@@ -92,11 +95,14 @@ public:
                c != '\n')
             display_ += c;
         ::close(pipe[0]);
-        if (failed != 0 || display_.empty()) throw std::runtime_error("Xvfb did not start");
+        if (failed != 0 || display_.empty())
+            throw std::runtime_error("Xvfb did not start");
         display_ = ":" + display_;
     }
-    ~Xvfb() {
-        if (pid_ <= 0) return;
+    ~Xvfb()
+    {
+        if (pid_ <= 0)
+            return;
         ::kill(pid_, SIGTERM);
         int status = 0;
         ::waitpid(pid_, &status, 0);
@@ -111,7 +117,8 @@ private:
     std::string display_;
 };
 
-std::vector<double> timed(int runs, const std::function<void()>& run) {
+std::vector<double> timed(int runs, const std::function<void()>& run)
+{
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
         const auto start = Clock::now();
@@ -121,15 +128,18 @@ std::vector<double> timed(int runs, const std::function<void()>& run) {
     return ms;
 }
 
-int usage() {
+int usage()
+{
     std::fprintf(stderr, "usage: bench-x11root [--runs N] [--feh PATH] [--parts]\n");
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     int runs = 9;
     std::string feh = "feh";
@@ -184,7 +194,8 @@ int main(int argc, char** argv) {
             const bool done = ours();
             a.push_back(msSince(start));
             start = Clock::now();
-            if (!done || !theirs()) return 1;
+            if (!done || !theirs())
+                return 1;
             b.push_back(msSince(start));
         }
         std::printf("One custom step on a 3840x2160 JPEG (%lld bytes) to an Xvfb root of "

@@ -83,7 +83,10 @@ Placement placementOf(const std::string& tile, const std::string& style, int ori
     }
 }
 
-std::string tileOf(Placement placement) { return placement == Placement::Tiled ? "1" : "0"; }
+std::string tileOf(Placement placement)
+{
+    return placement == Placement::Tiled ? "1" : "0";
+}
 
 std::string styleOf(Placement placement)
 {
@@ -161,7 +164,8 @@ std::optional<std::uint32_t> colourFromHex(const std::string& text)
 std::string colourToHex(std::uint32_t rgb)
 {
     char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", rgb >> 16 & 0xFF, rgb >> 8 & 0xFF,
+                  rgb & 0xFF);
     return text;
 }
 

@@ -109,14 +109,29 @@ std::optional<std::string> gvariantString(const std::string& printed)
             continue;
         }
         switch (c) {
-        case 'a': text += '\a'; break;
-        case 'b': text += '\b'; break;
-        case 'f': text += '\f'; break;
-        case 'n': text += '\n'; break;
-        case 'r': text += '\r'; break;
-        case 't': text += '\t'; break;
-        case 'v': text += '\v'; break;
-        default: text += c; // a quote, a backslash or any other character stands for itself
+        case 'a':
+            text += '\a';
+            break;
+        case 'b':
+            text += '\b';
+            break;
+        case 'f':
+            text += '\f';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'v':
+            text += '\v';
+            break;
+        default:
+            text += c; // a quote, a backslash or any other character stands for itself
         }
     }
     return text;

@@ -49,7 +49,10 @@ std::optional<Placement> placementOfFillMode(int mode)
 
 // Every value put into a script is a file URI (percent-encoded) or a "#rrggbb" colour: neither can
 // end the string literal it is written in.
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
 
 std::string groupOf(const std::string& plugin)
 {
@@ -112,7 +115,9 @@ public:
         DesktopState state;
         const auto printed = evaluate(
             "var d = desktops()[0];\n"
-            "d.currentConfigGroup = " + groupOf(Image) + ";\n"
+            "d.currentConfigGroup = " +
+            groupOf(Image) +
+            ";\n"
             "print(\"Plugin=\" + d.wallpaperPlugin + \"\\nImage=\" + d.readConfig(\"Image\")"
             " + \"\\nFillMode=\" + d.readConfig(\"FillMode\") + \"\\nColor=\" + "
             "d.readConfig(\"Color\") + \"\\n\");\n");
@@ -139,15 +144,19 @@ private:
     // Writes name in the image plugin's settings of desktop d.
     static std::string inImageGroup(const std::string& name, const std::string& value)
     {
-        return "    d.currentConfigGroup = " + groupOf(Image) + ";\n" +
-               "    d.writeConfig(\"" + name + "\", " + value + ");\n";
+        return "    d.currentConfigGroup = " + groupOf(Image) + ";\n" + "    d.writeConfig(\"" +
+               name + "\", " + value + ");\n";
     }
 
     static std::string showColour(const std::string& colour)
     {
-        return "    d.wallpaperPlugin = \"" + Colour + "\";\n"
-               "    d.currentConfigGroup = " + groupOf(Colour) + ";\n"
-               "    d.writeConfig(\"Color\", " + colour + ");\n";
+        return "    d.wallpaperPlugin = \"" + Colour +
+               "\";\n"
+               "    d.currentConfigGroup = " +
+               groupOf(Colour) +
+               ";\n"
+               "    d.writeConfig(\"Color\", " +
+               colour + ");\n";
     }
 
     // What the script printed; nullopt when the shell could not be reached in time or refused it.
@@ -184,6 +193,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopBackend> makePlasmaBackend() { return std::make_unique<PlasmaBackend>(); }
+std::unique_ptr<DesktopBackend> makePlasmaBackend()
+{
+    return std::make_unique<PlasmaBackend>();
+}
 
 } // namespace platform::posix

@@ -81,8 +81,8 @@ ToolResult runTool(const std::vector<std::string>& argv, int timeoutMs)
     sigfillset(&all);
     sigset_t none;
     sigemptyset(&none);
-    posix_spawnattr_setflags(&setup.attributes,
-                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
+                                                    POSIX_SPAWN_SETSIGMASK);
     posix_spawnattr_setpgroup(&setup.attributes, 0);
     posix_spawnattr_setsigdefault(&setup.attributes, &all);
     posix_spawnattr_setsigmask(&setup.attributes, &none);
@@ -92,8 +92,8 @@ ToolResult runTool(const std::vector<std::string>& argv, int timeoutMs)
         arguments.push_back(const_cast<char*>(argument.c_str()));
     arguments.push_back(nullptr);
     pid_t child = 0;
-    if (::posix_spawnp(&child, argv[0].c_str(), &setup.actions, &setup.attributes,
-                       arguments.data(), environ) != 0)
+    if (::posix_spawnp(&child, argv[0].c_str(), &setup.actions, &setup.attributes, arguments.data(),
+                       environ) != 0)
         return result;
     outWrite.reset();
     errWrite.reset();

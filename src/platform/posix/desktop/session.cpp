@@ -50,15 +50,24 @@ std::optional<DesktopKind> kindByDesktopName(const std::string& names)
         DesktopKind kind;
     };
     static constexpr Family families[] = {
-        {"gnome", DesktopKind::Gnome},       {"ubuntu", DesktopKind::Gnome},
-        {"unity", DesktopKind::Gnome},       {"budgie", DesktopKind::Gnome},
-        {"budgie-desktop", DesktopKind::Gnome}, {"pantheon", DesktopKind::Gnome},
-        {"gnome-classic", DesktopKind::Gnome}, {"gnome-xorg", DesktopKind::Gnome},
-        {"cinnamon", DesktopKind::Cinnamon}, {"x-cinnamon", DesktopKind::Cinnamon},
-        {"mate", DesktopKind::Mate},         {"kde", DesktopKind::Kde},
-        {"plasma", DesktopKind::Kde},        {"plasmawayland", DesktopKind::Kde},
-        {"xfce", DesktopKind::Xfce},         {"xubuntu", DesktopKind::Xfce},
-        {"lxqt", DesktopKind::Lxqt},         {"lubuntu", DesktopKind::Lxqt},
+        {"gnome", DesktopKind::Gnome},
+        {"ubuntu", DesktopKind::Gnome},
+        {"unity", DesktopKind::Gnome},
+        {"budgie", DesktopKind::Gnome},
+        {"budgie-desktop", DesktopKind::Gnome},
+        {"pantheon", DesktopKind::Gnome},
+        {"gnome-classic", DesktopKind::Gnome},
+        {"gnome-xorg", DesktopKind::Gnome},
+        {"cinnamon", DesktopKind::Cinnamon},
+        {"x-cinnamon", DesktopKind::Cinnamon},
+        {"mate", DesktopKind::Mate},
+        {"kde", DesktopKind::Kde},
+        {"plasma", DesktopKind::Kde},
+        {"plasmawayland", DesktopKind::Kde},
+        {"xfce", DesktopKind::Xfce},
+        {"xubuntu", DesktopKind::Xfce},
+        {"lxqt", DesktopKind::Lxqt},
+        {"lubuntu", DesktopKind::Lxqt},
         {"sway", DesktopKind::Sway},
     };
     std::size_t start = 0;

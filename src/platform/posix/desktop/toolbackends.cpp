@@ -81,10 +81,17 @@ std::string iniText(const std::string& stored)
             continue;
         }
         switch (escaped) {
-        case 'n': text += '\n'; break;
-        case 't': text += '\t'; break;
-        case 'r': text += '\r'; break;
-        default: text += escaped;
+        case 'n':
+            text += '\n';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        default:
+            text += escaped;
         }
     }
     return text;
@@ -264,7 +271,13 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopBackend> makeLxqtBackend() { return std::make_unique<LxqtBackend>(); }
-std::unique_ptr<DesktopBackend> makeSwayBackend() { return std::make_unique<SwayBackend>(); }
+std::unique_ptr<DesktopBackend> makeLxqtBackend()
+{
+    return std::make_unique<LxqtBackend>();
+}
+std::unique_ptr<DesktopBackend> makeSwayBackend()
+{
+    return std::make_unique<SwayBackend>();
+}
 
 } // namespace platform::posix

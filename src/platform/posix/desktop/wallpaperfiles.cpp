@@ -103,7 +103,8 @@ std::optional<std::string> publish(const std::string& picture, const std::string
         next = std::max(next, number + 1);
     if (next > 999'999'999)
         next = 1;
-    const std::string target = parts.folder + "." + parts.stem + "-" + std::to_string(next) + extension;
+    const std::string target =
+        parts.folder + "." + parts.stem + "-" + std::to_string(next) + extension;
     const std::string temporary = target + ".part";
     if (!write(temporary) || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
@@ -170,7 +171,8 @@ std::optional<std::string> publishCanvas(const std::string& picture,
         bytes += line;
     }
     return publish(picture, ".bmp", [&](const std::string& temporary) {
-        const UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        const UniqueFd fd(
+            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
         if (!fd)
             return false;
         for (std::size_t done = 0; done < bytes.size();) {

@@ -19,10 +19,12 @@ using Error = XcbReply<xcb_generic_error_t>;
 
 // True when no request failed without a checked cookie of its own (such failures come in as
 // events; this connection selects no others).
-bool noUncheckedErrors(X11Connection& x) {
+bool noUncheckedErrors(X11Connection& x)
+{
     bool clean = true;
     while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(x.get())})
-        if (event->response_type == 0) clean = false;
+        if (event->response_type == 0)
+            clean = false;
     return clean && !x.broken();
 }
 
@@ -76,9 +78,12 @@ private:
 class RootProperty {
 public:
     RootProperty(X11Connection& x, xcb_atom_t name)
-        : x_(x), cookie_(xcb_get_property(x.get(), 0, x.root(), name, XCB_ATOM_PIXMAP, 0, 1)) {}
+        : x_(x), cookie_(xcb_get_property(x.get(), 0, x.root(), name, XCB_ATOM_PIXMAP, 0, 1))
+    {
+    }
 
-    xcb_pixmap_t pixmap() {
+    xcb_pixmap_t pixmap()
+    {
         const auto value = x_.reply<xcb_get_property_reply_t>(cookie_.sequence);
         if (!value || value->type != XCB_ATOM_PIXMAP || value->format != 32 ||
             xcb_get_property_value_length(value.get()) != 4)
@@ -94,17 +99,23 @@ private:
 class X11Backend final : public DesktopBackend {
 public:
     X11Backend(std::string display, std::shared_ptr<PicturePainter> painter)
-        : display_(std::move(display)), painter_(std::move(painter)) {}
+        : display_(std::move(display)), painter_(std::move(painter))
+    {
+    }
 
     bool takesFiles() const override { return false; }
 
-    bool apply(const WallpaperRequest& request) override {
-        if (!painter_) return false;
+    bool apply(const WallpaperRequest& request) override
+    {
+        if (!painter_)
+            return false;
         const QuietBrokenPipe quiet;
         const auto x = X11Connection::open(display_);
-        if (!x) return false;
+        if (!x)
+            return false;
         const auto layout = rootPixelLayout(*xcb_get_setup(x->get()), x->screen());
-        if (!layout) return false;
+        if (!layout)
+            return false;
         const int width = x->screen().width_in_pixels;
         const int height = x->screen().height_in_pixels;
         Upload upload(*layout, width, height);
@@ -123,7 +134,8 @@ public:
         upload.send(*x, pixmap, gc);
         xcb_free_gc(x->get(), gc);
         // Nothing on the root changes unless the picture made it into the pixmap.
-        if (!x->roundTrip() || !noUncheckedErrors(*x)) return false;
+        if (!x->roundTrip() || !noUncheckedErrors(*x))
+            return false;
         return publish(*x, pixmap);
     }
 
@@ -135,26 +147,31 @@ public:
 private:
     // Makes pixmap the root window's background and its published picture, in place of the one
     // set before.
-    static bool publish(X11Connection& x, xcb_pixmap_t pixmap) {
+    static bool publish(X11Connection& x, xcb_pixmap_t pixmap)
+    {
         const xcb_atom_t rootPixmap = x.atom("_XROOTPMAP_ID");
         const xcb_atom_t setRootPixmap = x.atom("ESETROOT_PMAP_ID");
-        if (rootPixmap == XCB_ATOM_NONE || setRootPixmap == XCB_ATOM_NONE) return false;
+        if (rootPixmap == XCB_ATOM_NONE || setRootPixmap == XCB_ATOM_NONE)
+            return false;
         RootProperty shown(x, rootPixmap);
         RootProperty set(x, setRootPixmap);
         const xcb_pixmap_t old = shown.pixmap();
         // Only a pixmap published under both names was left behind by a setter like this one;
         // anything else may belong to a program that is still running.
         std::optional<xcb_void_cookie_t> kill;
-        if (old != XCB_NONE && set.pixmap() == old) kill = xcb_kill_client_checked(x.get(), old);
+        if (old != XCB_NONE && set.pixmap() == old)
+            kill = xcb_kill_client_checked(x.get(), old);
         xcb_change_window_attributes(x.get(), x.root(), XCB_CW_BACK_PIXMAP, &pixmap);
         xcb_clear_area(x.get(), 0, x.root(), 0, 0, 0, 0);
         for (const xcb_atom_t name : {rootPixmap, setRootPixmap})
             xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, x.root(), name, XCB_ATOM_PIXMAP, 32,
                                 1, &pixmap);
         xcb_set_close_down_mode(x.get(), XCB_CLOSE_DOWN_RETAIN_PERMANENT);
-        if (!x.roundTrip()) return false;
+        if (!x.roundTrip())
+            return false;
         // Its resources may be gone already (a server reset): nothing is left to free then.
-        if (kill) Error(xcb_request_check(x.get(), *kill));
+        if (kill)
+            Error(xcb_request_check(x.get(), *kill));
         return noUncheckedErrors(x);
     }
 
@@ -165,7 +182,8 @@ private:
 } // namespace
 
 std::unique_ptr<DesktopBackend> makeX11Backend(std::string display,
-                                               std::shared_ptr<PicturePainter> painter) {
+                                               std::shared_ptr<PicturePainter> painter)
+{
     return std::make_unique<X11Backend>(std::move(display), std::move(painter));
 }
 

@@ -11,7 +11,8 @@ namespace platform::posix {
 
 namespace {
 
-bool sigpipePending() {
+bool sigpipePending()
+{
     sigset_t pending;
     sigemptyset(&pending);
     return ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
@@ -19,8 +20,10 @@ bool sigpipePending() {
 
 } // namespace
 
-std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
-    if (display.empty()) return nullptr;
+std::unique_ptr<X11Connection> X11Connection::open(const std::string& display)
+{
+    if (display.empty())
+        return nullptr;
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(display.c_str(), &screenNumber);
     if (xcb_connection_has_error(connection)) {
@@ -39,19 +42,25 @@ std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
 
 X11Connection::X11Connection(xcb_connection_t* connection, const xcb_screen_t* screen,
                              std::string display)
-    : connection_(connection), screen_(screen), display_(std::move(display)) {}
+    : connection_(connection), screen_(screen), display_(std::move(display))
+{
+}
 
-X11Connection::~X11Connection() {
+X11Connection::~X11Connection()
+{
     xcb_disconnect(connection_);
 }
 
-bool X11Connection::broken() const {
-    if (xcb_connection_has_error(connection_)) return true;
+bool X11Connection::broken() const
+{
+    if (xcb_connection_has_error(connection_))
+        return true;
     pollfd hangUp{descriptor(), 0, 0};
     return ::poll(&hangUp, 1, 0) > 0 && (hangUp.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
-void* X11Connection::waitForReply(unsigned int sequence) {
+void* X11Connection::waitForReply(unsigned int sequence)
+{
     const QuietBrokenPipe quiet;
     xcb_flush(connection_);
     const auto deadline =
@@ -65,24 +74,28 @@ void* X11Connection::waitForReply(unsigned int sequence) {
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (broken() || left.count() <= 0) return nullptr;
+        if (broken() || left.count() <= 0)
+            return nullptr;
         pollfd wait{descriptor(), POLLIN, 0};
         ::poll(&wait, 1, static_cast<int>(left.count()) + 1);
     }
 }
 
-xcb_atom_t X11Connection::atom(const char* name) {
+xcb_atom_t X11Connection::atom(const char* name)
+{
     const auto cookie =
         xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
     const auto answer = reply<xcb_intern_atom_reply_t>(cookie.sequence);
     return answer ? answer->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-bool X11Connection::roundTrip() {
+bool X11Connection::roundTrip()
+{
     return reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection_).sequence) != nullptr;
 }
 
-QuietBrokenPipe::QuietBrokenPipe() {
+QuietBrokenPipe::QuietBrokenPipe()
+{
     sigset_t pipe;
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
@@ -90,7 +103,8 @@ QuietBrokenPipe::QuietBrokenPipe() {
     wasPending_ = sigpipePending();
 }
 
-QuietBrokenPipe::~QuietBrokenPipe() {
+QuietBrokenPipe::~QuietBrokenPipe()
+{
     if (!wasPending_ && sigpipePending()) {
         sigset_t pipe;
         sigemptyset(&pipe);

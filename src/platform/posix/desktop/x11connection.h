@@ -42,7 +42,8 @@ public:
 
     // The reply to the request with this sequence number; nullptr when the request failed, the
     // connection broke or the deadline passed.
-    template <class T> XcbReply<T> reply(unsigned int sequence) {
+    template <class T> XcbReply<T> reply(unsigned int sequence)
+    {
         return XcbReply<T>(static_cast<T*>(waitForReply(sequence)));
     }
 

@@ -1,6 +1,5 @@
 #include "x11image.h"
 
-
 #include <bit>
 
 namespace platform::posix {
@@ -8,7 +7,8 @@ namespace platform::posix {
 namespace {
 
 // One 8-bit colour component placed into the bits of mask.
-std::uint32_t place(std::uint32_t component, std::uint32_t mask) {
+std::uint32_t place(std::uint32_t component, std::uint32_t mask)
+{
     const int bits = std::popcount(mask);
     const std::uint32_t value =
         bits <= 8 ? component >> (8 - bits) : component * ((1u << bits) - 1) / 255;
@@ -17,18 +17,20 @@ std::uint32_t place(std::uint32_t component, std::uint32_t mask) {
 
 } // namespace
 
-std::size_t PixelLayout::rowBytes(int width) const {
+std::size_t PixelLayout::rowBytes(int width) const
+{
     const std::size_t bits = static_cast<std::size_t>(width) * bitsPerPixel;
     return (bits + scanlinePad - 1) / scanlinePad * scanlinePad / 8;
 }
 
-bool PixelLayout::takesCanvas() const {
+bool PixelLayout::takesCanvas() const
+{
     return bitsPerPixel == 32 && red == 0xFF0000 && green == 0xFF00 && blue == 0xFF &&
            lsbFirst == (std::endian::native == std::endian::little);
 }
 
-void PixelLayout::convert(const std::uint32_t* canvas, int width, int rows,
-                          std::uint8_t* out) const {
+void PixelLayout::convert(const std::uint32_t* canvas, int width, int rows, std::uint8_t* out) const
+{
     const int bytes = bitsPerPixel / 8;
     const std::size_t stride = rowBytes(width);
     for (int row = 0; row < rows; ++row) {
@@ -43,7 +45,8 @@ void PixelLayout::convert(const std::uint32_t* canvas, int width, int rows,
     }
 }
 
-std::optional<PixelLayout> rootPixelLayout(const xcb_setup_t& setup, const xcb_screen_t& screen) {
+std::optional<PixelLayout> rootPixelLayout(const xcb_setup_t& setup, const xcb_screen_t& screen)
+{
     PixelLayout layout;
     layout.depth = screen.root_depth;
     layout.lsbFirst = setup.image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
@@ -55,14 +58,17 @@ std::optional<PixelLayout> rootPixelLayout(const xcb_setup_t& setup, const xcb_s
         }
     const bool wholeBytes = layout.bitsPerPixel == 8 || layout.bitsPerPixel == 16 ||
                             layout.bitsPerPixel == 24 || layout.bitsPerPixel == 32;
-    if (!wholeBytes || layout.scanlinePad % 8 != 0 || layout.scanlinePad == 0) return std::nullopt;
+    if (!wholeBytes || layout.scanlinePad % 8 != 0 || layout.scanlinePad == 0)
+        return std::nullopt;
     for (auto depths = xcb_screen_allowed_depths_iterator(&screen); depths.rem > 0;
          xcb_depth_next(&depths)) {
-        if (depths.data->depth != layout.depth) continue;
+        if (depths.data->depth != layout.depth)
+            continue;
         for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem > 0;
              xcb_visualtype_next(&visuals)) {
             const xcb_visualtype_t& visual = *visuals.data;
-            if (visual.visual_id != screen.root_visual) continue;
+            if (visual.visual_id != screen.root_visual)
+                continue;
             if (visual._class != XCB_VISUAL_CLASS_TRUE_COLOR || !visual.red_mask ||
                 !visual.green_mask || !visual.blue_mask)
                 return std::nullopt;

@@ -51,8 +51,10 @@ constexpr std::array<std::pair<std::uint32_t, xcb_keysym_t>, 32> NamedKeys{{
     {0xDE, 0x0027}, // '
 }};
 
-std::optional<xcb_keysym_t> keysymOf(std::uint32_t virtualKey) {
-    if (virtualKey >= '0' && virtualKey <= '9') return virtualKey;
+std::optional<xcb_keysym_t> keysymOf(std::uint32_t virtualKey)
+{
+    if (virtualKey >= '0' && virtualKey <= '9')
+        return virtualKey;
     if (virtualKey >= 'A' && virtualKey <= 'Z')
         return virtualKey - 'A' + 'a';            // the keysym of the unshifted letter
     if (virtualKey >= 0x60 && virtualKey <= 0x69) // number pad digits
@@ -60,24 +62,32 @@ std::optional<xcb_keysym_t> keysymOf(std::uint32_t virtualKey) {
     if (virtualKey >= 0x70 && virtualKey <= 0x87) // F1 .. F24
         return 0xFFBE + (virtualKey - 0x70);
     for (const auto& [key, keysym] : NamedKeys)
-        if (key == virtualKey) return keysym;
+        if (key == virtualKey)
+            return keysym;
     return std::nullopt;
 }
 
-std::uint16_t maskOf(std::uint32_t modifiers) {
+std::uint16_t maskOf(std::uint32_t modifiers)
+{
     std::uint16_t mask = 0;
-    if (modifiers & MOD_SHIFT) mask |= XCB_MOD_MASK_SHIFT;
-    if (modifiers & MOD_CONTROL) mask |= XCB_MOD_MASK_CONTROL;
-    if (modifiers & MOD_ALT) mask |= XCB_MOD_MASK_1;
-    if (modifiers & MOD_WIN) mask |= XCB_MOD_MASK_4;
+    if (modifiers & MOD_SHIFT)
+        mask |= XCB_MOD_MASK_SHIFT;
+    if (modifiers & MOD_CONTROL)
+        mask |= XCB_MOD_MASK_CONTROL;
+    if (modifiers & MOD_ALT)
+        mask |= XCB_MOD_MASK_1;
+    if (modifiers & MOD_WIN)
+        mask |= XCB_MOD_MASK_4;
     return mask;
 }
 
 } // namespace
 
-std::unique_ptr<X11KeyGrabs> X11KeyGrabs::open(const std::string& display) {
+std::unique_ptr<X11KeyGrabs> X11KeyGrabs::open(const std::string& display)
+{
     auto x = X11Connection::open(display);
-    if (!x) return nullptr;
+    if (!x)
+        return nullptr;
     const xcb_setup_t* setup = xcb_get_setup(x->get());
     const auto first = setup->min_keycode;
     const auto count = static_cast<std::uint8_t>(setup->max_keycode - first + 1);
@@ -85,7 +95,8 @@ std::unique_ptr<X11KeyGrabs> X11KeyGrabs::open(const std::string& display) {
         xcb_get_keyboard_mapping(x->get(), first, count).sequence);
     const auto modifiers =
         x->reply<xcb_get_modifier_mapping_reply_t>(xcb_get_modifier_mapping(x->get()).sequence);
-    if (!keyboard || !modifiers) return nullptr;
+    if (!keyboard || !modifiers)
+        return nullptr;
     const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(keyboard.get());
     std::vector<xcb_keysym_t> table(
         keysyms, keysyms + xcb_get_keyboard_mapping_keysyms_length(keyboard.get()));
@@ -104,11 +115,15 @@ std::unique_ptr<X11KeyGrabs> X11KeyGrabs::open(const std::string& display) {
 X11KeyGrabs::X11KeyGrabs(std::unique_ptr<X11Connection> x, std::vector<xcb_keysym_t> keysyms,
                          int keysymsPerKeycode, std::uint16_t numLock)
     : x_(std::move(x)), keysyms_(std::move(keysyms)), keysymsPerKeycode_(keysymsPerKeycode),
-      numLock_(numLock) {}
+      numLock_(numLock)
+{
+}
 
 // The key that gives keysym, preferring one that gives it unshifted; 0 when none does.
-xcb_keycode_t X11KeyGrabs::keycodeOf(xcb_keysym_t keysym) const {
-    if (keysymsPerKeycode_ <= 0) return 0;
+xcb_keycode_t X11KeyGrabs::keycodeOf(xcb_keysym_t keysym) const
+{
+    if (keysymsPerKeycode_ <= 0)
+        return 0;
     const std::size_t keys = keysyms_.size() / static_cast<std::size_t>(keysymsPerKeycode_);
     const auto first = xcb_get_setup(x_->get())->min_keycode;
     for (int column = 0; column < keysymsPerKeycode_; ++column)
@@ -119,7 +134,8 @@ xcb_keycode_t X11KeyGrabs::keycodeOf(xcb_keysym_t keysym) const {
     return 0;
 }
 
-std::vector<std::uint16_t> X11KeyGrabs::lockVariants(std::uint16_t mask) const {
+std::vector<std::uint16_t> X11KeyGrabs::lockVariants(std::uint16_t mask) const
+{
     std::vector<std::uint16_t> variants{mask, static_cast<std::uint16_t>(mask | XCB_MOD_MASK_LOCK)};
     if (numLock_ != 0)
         for (const std::uint16_t variant : {mask, variants[1]})
@@ -127,10 +143,12 @@ std::vector<std::uint16_t> X11KeyGrabs::lockVariants(std::uint16_t mask) const {
     return variants;
 }
 
-bool X11KeyGrabs::grab(std::uint32_t modifiers, std::uint32_t virtualKey) {
+bool X11KeyGrabs::grab(std::uint32_t modifiers, std::uint32_t virtualKey)
+{
     const auto keysym = keysymOf(virtualKey);
     const xcb_keycode_t keycode = keysym ? keycodeOf(*keysym) : 0;
-    if (keycode == 0) return true; // a key this keyboard can not press: nothing to catch
+    if (keycode == 0)
+        return true; // a key this keyboard can not press: nothing to catch
     const QuietBrokenPipe quiet;
     const std::uint16_t mask = maskOf(modifiers);
     std::vector<xcb_void_cookie_t> cookies;
@@ -153,11 +171,13 @@ bool X11KeyGrabs::grab(std::uint32_t modifiers, std::uint32_t virtualKey) {
     return true;
 }
 
-void X11KeyGrabs::ungrab(std::uint32_t modifiers, std::uint32_t virtualKey) {
+void X11KeyGrabs::ungrab(std::uint32_t modifiers, std::uint32_t virtualKey)
+{
     const auto found = std::find_if(grabs_.begin(), grabs_.end(), [&](const Grab& grab) {
         return grab.modifiers == modifiers && grab.virtualKey == virtualKey;
     });
-    if (found == grabs_.end()) return;
+    if (found == grabs_.end())
+        return;
     const QuietBrokenPipe quiet;
     for (const std::uint16_t variant : lockVariants(found->mask))
         xcb_ungrab_key(x_->get(), found->keycode, x_->root(), variant);
@@ -166,12 +186,14 @@ void X11KeyGrabs::ungrab(std::uint32_t modifiers, std::uint32_t virtualKey) {
     x_->roundTrip();
 }
 
-std::vector<std::pair<std::uint32_t, std::uint32_t>> X11KeyGrabs::takePresses() {
+std::vector<std::pair<std::uint32_t, std::uint32_t>> X11KeyGrabs::takePresses()
+{
     constexpr std::uint16_t Significant =
         XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> presses;
     while (XcbReply<xcb_generic_event_t> event{xcb_poll_for_event(x_->get())}) {
-        if ((event->response_type & 0x7F) != XCB_KEY_PRESS) continue;
+        if ((event->response_type & 0x7F) != XCB_KEY_PRESS)
+            continue;
         const auto* press = reinterpret_cast<const xcb_key_press_event_t*>(event.get());
         const std::uint16_t mask = press->state & Significant;
         for (const Grab& grab : grabs_)

@@ -10,8 +10,8 @@ namespace platform::posix {
 
 namespace {
 
-const std::vector<std::string> RunKey = {"HKEY_CURRENT_USER", "Software", "Microsoft",
-                                         "Windows", "CurrentVersion", "Run"};
+const std::vector<std::string> RunKey = {"HKEY_CURRENT_USER", "Software",       "Microsoft",
+                                         "Windows",           "CurrentVersion", "Run"};
 constexpr char RunMarker[] = "X-Tapestron-Run";
 constexpr char ClassMarker[] = "X-Tapestron-Class";
 constexpr char DefaultsGroup[] = "[Default Applications]";
@@ -118,10 +118,11 @@ void mirrorRun(const RegDocument& document)
             if (!exec)
                 continue;
             names.push_back(value.name);
-            writeOwnEntry(folder + "/" + idOf(value.name) + ".desktop", RunMarker,
-                          "[Desktop Entry]\nType=Application\nName=" + escapeEntryValue(value.name) +
-                              "\nExec=" + escapeEntryValue(*exec) + "\nTerminal=false\n" +
-                              RunMarker + "=" + escapeEntryValue(value.name) + "\n");
+            writeOwnEntry(
+                folder + "/" + idOf(value.name) + ".desktop", RunMarker,
+                "[Desktop Entry]\nType=Application\nName=" + escapeEntryValue(value.name) +
+                    "\nExec=" + escapeEntryValue(*exec) + "\nTerminal=false\n" + RunMarker + "=" +
+                    escapeEntryValue(value.name) + "\n");
         }
     removeOwnEntries(folder, RunMarker, [&](const std::string& owner) {
         for (const std::string& name : names)
@@ -207,7 +208,8 @@ void mirrorClass(const RegDocument& document, const std::string& className)
         return;
     }
     const RegValueEntry* description = stringValue(section, "");
-    const std::string name = description && !description->text.empty() ? description->text : className;
+    const std::string name =
+        description && !description->text.empty() ? description->text : className;
     writeOwnEntry(folder + "/" + id, ClassMarker,
                   "[Desktop Entry]\nType=Application\nName=" + escapeEntryValue(name) +
                       "\nExec=" + escapeEntryValue(*exec) + "\nMimeType=" + mimeType +
@@ -253,7 +255,8 @@ std::optional<std::vector<std::string>> splitCommandLine(const std::string& comm
     std::size_t programEnd = 0;
     if (!commandLine.empty() && commandLine[0] == '"')
         for (std::size_t i = 1; i < commandLine.size(); ++i)
-            if (commandLine[i] == '"' && (i + 1 == commandLine.size() || commandLine[i + 1] == ' ') &&
+            if (commandLine[i] == '"' &&
+                (i + 1 == commandLine.size() || commandLine[i + 1] == ' ') &&
                 ::access(commandLine.substr(1, i - 1).c_str(), F_OK) == 0)
                 programEnd = i;
     auto arguments = splitArguments(programEnd ? commandLine.substr(programEnd + 1) : commandLine);
@@ -281,7 +284,8 @@ std::optional<std::string> execFromCommandLine(const std::string& commandLine,
             exec += urlCode;
             continue;
         }
-        const bool quote = argument.empty() || argument.find_first_of(reserved) != std::string::npos;
+        const bool quote =
+            argument.empty() || argument.find_first_of(reserved) != std::string::npos;
         if (quote)
             exec += '"';
         for (const char c : argument) {

@@ -38,9 +38,9 @@ int styleOf(const WallpaperRequest& request)
 
 std::optional<Placement> placementOfStyle(int style)
 {
-    static constexpr Placement byStyle[] = {Placement::Centred, Placement::Tiled,
+    static constexpr Placement byStyle[] = {Placement::Centred,   Placement::Tiled,
                                             Placement::Stretched, Placement::Fit,
-                                            Placement::Fill, Placement::Span};
+                                            Placement::Fill,      Placement::Span};
     if (style < 1 || style > 6)
         return std::nullopt;
     return byStyle[style - 1];
@@ -181,8 +181,8 @@ private:
             auto workspace = workspaceOf(property, "last-image");
             if (!workspace)
                 workspace = workspaceOf(property, "rgba1");
-            if (workspace && std::find(workspaces.begin(), workspaces.end(), *workspace) ==
-                                 workspaces.end())
+            if (workspace &&
+                std::find(workspaces.begin(), workspaces.end(), *workspace) == workspaces.end())
                 workspaces.push_back(*workspace);
         }
         const auto channel = [rgb](int shift) { return decimal((rgb >> shift & 0xFF) / 255.0); };
@@ -211,8 +211,8 @@ private:
         for (std::size_t i = lines.size() - 4; i < lines.size() - 1; ++i) {
             double value = -1;
             const std::string& line = lines[i];
-            const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(),
-                                                      value);
+            const auto [end, error] =
+                std::from_chars(line.data(), line.data() + line.size(), value);
             if (end != line.data() + line.size() || error != std::errc() || value < 0 || value > 1)
                 return std::nullopt;
             rgb = rgb << 8 | static_cast<std::uint32_t>(std::lround(value * 255));
@@ -223,6 +223,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopBackend> makeXfceBackend() { return std::make_unique<XfceBackend>(); }
+std::unique_ptr<DesktopBackend> makeXfceBackend()
+{
+    return std::make_unique<XfceBackend>();
+}
 
 } // namespace platform::posix
