@@ -149,6 +149,38 @@ TEST_F(X11DesktopTest, EachPositionPaintsTheRootAndTheNextFreesThePixmapBefore)
     EXPECT_EQ(x.rootPixels(), std::vector<std::uint32_t>(W * H, Background));
 }
 
+// A root picture set before the program's first start is what it keeps as the user's own:
+// read back into a bitmap of the screen, which a restore puts back as it was.
+TEST_F(X11DesktopTest, AFirstStartKeepsTheRootPictureThatWasThere)
+{
+    SKIP_WITHOUT_XVFB();
+    constexpr int W = 40, H = 30;
+    startSession(W, H);
+    const QString path = tempPath("current.bmp");
+    saveBitmap(picture(), path);
+    setBackground("1 2 3");
+    ApplyDesktopWallpaper(system, path, ModeTiled, 0, 0);
+    const std::vector<std::uint32_t> before = session->server.rootPixels();
+
+    std::filesystem::remove(root.file("registry.reg")); // as on a machine new to the program
+    system.desktop = platform::createDesktop(std::make_shared<DesktopPainter>());
+    const QString kept = regString("Control Panel\\Desktop", "Wallpaper");
+    EXPECT_EQ(kept, QString::fromStdString(root.file(".root-background-1.bmp")));
+    EXPECT_EQ(regString("Control Panel\\Desktop", "WallpaperStyle"), "2");
+    const QImage bitmap = decodeBitmap(kept);
+    ASSERT_EQ(bitmap.size(), QSize(W, H));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            ASSERT_EQ(bitmap.pixel(x, y) & 0xFFFFFF, before[std::size_t(y * W + x)]) << x << "," << y;
+
+    // Another start with the values there reads nothing back.
+    system.desktop = platform::createDesktop(std::make_shared<DesktopPainter>());
+    EXPECT_FALSE(std::filesystem::exists(root.file(".root-background-2.bmp")));
+
+    WriteDesktopWallpaperValues(system, kept, "0", 2, 0, 0);
+    EXPECT_EQ(session->server.rootPixels(), before);
+}
+
 TEST_F(X11DesktopTest, OtherDepthsAreConvertedOrRefused)
 {
     SKIP_WITHOUT_XVFB();

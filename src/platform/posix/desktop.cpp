@@ -53,8 +53,7 @@ public:
         if (!backend_ || element != COLOR_BACKGROUND)
             return true;
         // The system's colour is 0x00BBGGRR; the desktops take red, green, blue.
-        const std::uint32_t rgb =
-            (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        const std::uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
         WallpaperRequest current = request(rgb);
         // A composed origin picture carries the colour around it: compose it again.
         if (backend_->takesFiles() && current.placement == Placement::Origin &&
@@ -97,8 +96,9 @@ private:
         if (!wallpaper.picture.empty() && !fileExists(wallpaper.picture))
             return false; // as the system refuses a wallpaper it can not load
         if (backend_->takesFiles() && !wallpaper.picture.empty()) {
-            const auto given = wallpaper.placement == Placement::Origin ? composeOrigin(wallpaper)
-                                                                        : posix::publishPicture(wallpaper.picture);
+            const auto given = wallpaper.placement == Placement::Origin
+                                   ? composeOrigin(wallpaper)
+                                   : posix::publishPicture(wallpaper.picture);
             if (!given)
                 return false;
             if (wallpaper.placement == Placement::Origin)
@@ -120,8 +120,8 @@ private:
         std::vector<std::uint32_t> canvas(static_cast<std::size_t>(screen->width) *
                                           static_cast<std::size_t>(screen->height));
         if (!painter_->paint(wallpaper.picture, Placement::Origin, wallpaper.originX,
-                             wallpaper.originY, wallpaper.background, screen->width,
-                             screen->height, canvas.data()))
+                             wallpaper.originY, wallpaper.background, screen->width, screen->height,
+                             canvas.data()))
             return std::nullopt;
         return posix::publishCanvas(wallpaper.picture, canvas, screen->width, screen->height);
     }
@@ -134,14 +134,20 @@ private:
     void seedRegistry()
     {
         try {
-            const bool hasWallpaper = registry_->readValue(RootKey::CurrentUser, DesktopKey, "Wallpaper").has_value();
-            const bool hasColour = registry_->readValue(RootKey::CurrentUser, ColorsKey, "Background").has_value();
-            const std::string current = hasWallpaper ? readString(DesktopKey, "Wallpaper") : std::string();
-            if (hasWallpaper && hasColour && !backend_)
+            const bool hasWallpaper =
+                registry_->readValue(RootKey::CurrentUser, DesktopKey, "Wallpaper").has_value();
+            const bool hasColour =
+                registry_->readValue(RootKey::CurrentUser, ColorsKey, "Background").has_value();
+            // A desktop that names its picture by file tells a change of the user's cheaply; a
+            // painted one is read (a screen's worth of pixels) only while no picture is known.
+            const bool byFile = backend_ && backend_->takesFiles();
+            const bool askDesktop = byFile || (backend_ && !hasWallpaper);
+            if (!askDesktop && hasWallpaper && hasColour)
                 return;
-            const posix::DesktopState live = backend_ ? backend_->read() : posix::DesktopState{};
-            const bool userChanged = hasWallpaper && live.picture && !live.picture->empty() &&
-                                     *live.picture != current &&
+            const posix::DesktopState live = askDesktop ? backend_->read() : posix::DesktopState{};
+            const std::string current = readString(DesktopKey, "Wallpaper");
+            const bool userChanged = hasWallpaper && byFile && live.picture &&
+                                     !live.picture->empty() && *live.picture != current &&
                                      !posix::isPublishedFrom(*live.picture, current);
             if (!hasWallpaper || userChanged)
                 seedWallpaper(live);

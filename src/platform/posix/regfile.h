@@ -55,4 +55,8 @@ RegDocument parseRegFile(std::string_view bytes);
 // The UTF-8 text of the document with CR LF line ends.
 std::string formatRegFile(const RegDocument& document);
 
+// The registry file of this user: $TAPESTRON_REGISTRY if set, else
+// ${XDG_CONFIG_HOME:-~/.config}/tapestron/registry.reg.
+std::string registryFilePath();
+
 } // namespace platform::posix

@@ -256,11 +256,16 @@ private:
 
 } // namespace
 
-std::unique_ptr<Registry> createRegistry()
+std::string posix::registryFilePath()
 {
     if (const char* file = std::getenv("TAPESTRON_REGISTRY"); file && *file)
-        return std::make_unique<PosixRegistry>(file);
-    return std::make_unique<PosixRegistry>(posix::userConfigHome() + "/tapestron/registry.reg");
+        return file;
+    return userConfigHome() + "/tapestron/registry.reg";
+}
+
+std::unique_ptr<Registry> createRegistry()
+{
+    return std::make_unique<PosixRegistry>(posix::registryFilePath());
 }
 
 } // namespace platform

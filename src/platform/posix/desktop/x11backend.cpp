@@ -1,4 +1,7 @@
+#include "../posixsupport.h"
+#include "../regfile.h"
 #include "backend.h"
+#include "wallpaperfiles.h"
 #include "x11connection.h"
 #include "x11image.h"
 
@@ -141,8 +144,43 @@ public:
 
     bool setBackground(const WallpaperRequest& current) override { return apply(current); }
 
-    // The root's picture is a pixmap of the server, not a file the program could copy.
-    DesktopState read() override { return {}; }
+    // The root's picture is a pixmap of the server, not a file the program could copy: it is
+    // read back into a bitmap beside the registry, of the screen's size, so it fills the screen
+    // again when it is put back.
+    DesktopState read() override
+    {
+        const QuietBrokenPipe quiet;
+        const auto x = X11Connection::open(display_);
+        if (!x)
+            return {};
+        const auto layout = rootPixelLayout(*xcb_get_setup(x->get()), x->screen());
+        const xcb_atom_t name = x->atom("_XROOTPMAP_ID");
+        const xcb_pixmap_t pixmap =
+            name == XCB_ATOM_NONE ? XCB_NONE : RootProperty(*x, name).pixmap();
+        if (!layout || pixmap == XCB_NONE)
+            return {};
+        const auto size =
+            x->reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x->get(), pixmap).sequence);
+        if (!size || size->depth != layout->depth || size->width == 0 || size->height == 0)
+            return {};
+        const auto image = x->reply<xcb_get_image_reply_t>(
+            xcb_get_image(x->get(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, size->width,
+                          size->height, ~0u)
+                .sequence);
+        const std::size_t bytes = layout->rowBytes(size->width) * size->height;
+        if (!image || static_cast<std::size_t>(xcb_get_image_data_length(image.get())) < bytes)
+            return {};
+        std::vector<std::uint32_t> canvas(std::size_t{size->width} * size->height);
+        layout->read(xcb_get_image_data(image.get()), size->width, size->height, canvas.data());
+        const std::string folder = parentFolder(registryFilePath());
+        if (!makeDirectories(folder))
+            return {};
+        const auto file =
+            publishCanvas(folder + "/root-background.bmp", canvas, size->width, size->height);
+        if (!file)
+            return {};
+        return DesktopState{*file, Placement::Stretched, std::nullopt};
+    }
 
 private:
     // Makes pixmap the root window's background and its published picture, in place of the one

@@ -15,6 +15,16 @@ std::uint32_t place(std::uint32_t component, std::uint32_t mask)
     return value << std::countr_zero(mask);
 }
 
+// The bits of mask in value as an 8-bit colour component.
+std::uint32_t take(std::uint32_t value, std::uint32_t mask)
+{
+    const int bits = std::popcount(mask);
+    if (bits == 0)
+        return 0;
+    const std::uint32_t component = (value & mask) >> std::countr_zero(mask);
+    return bits >= 8 ? component >> (bits - 8) : component * 255 / ((1u << bits) - 1);
+}
+
 } // namespace
 
 std::size_t PixelLayout::rowBytes(int width) const
@@ -41,6 +51,21 @@ void PixelLayout::convert(const std::uint32_t* canvas, int width, int rows, std:
                                         place(rgb >> 8 & 0xFF, green) | place(rgb & 0xFF, blue);
             for (int i = 0; i < bytes; ++i)
                 pixel[lsbFirst ? i : bytes - 1 - i] = static_cast<std::uint8_t>(value >> 8 * i);
+        }
+    }
+}
+
+void PixelLayout::read(const std::uint8_t* in, int width, int rows, std::uint32_t* canvas) const
+{
+    const int bytes = bitsPerPixel / 8;
+    const std::size_t stride = rowBytes(width);
+    for (int row = 0; row < rows; ++row) {
+        const std::uint8_t* pixel = in + static_cast<std::size_t>(row) * stride;
+        for (int column = 0; column < width; ++column, pixel += bytes) {
+            std::uint32_t value = 0;
+            for (int i = 0; i < bytes; ++i)
+                value |= std::uint32_t{pixel[lsbFirst ? i : bytes - 1 - i]} << 8 * i;
+            *canvas++ = take(value, red) << 16 | take(value, green) << 8 | take(value, blue);
         }
     }
 }

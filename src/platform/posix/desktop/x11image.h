@@ -24,6 +24,8 @@ struct PixelLayout {
     bool takesCanvas() const;
     // Pixels of the canvas (0x00RRGGBB) as the server stores them, rows after rows.
     void convert(const std::uint32_t* canvas, int width, int rows, std::uint8_t* out) const;
+    // And back: the server's rows of pixels as canvas pixels.
+    void read(const std::uint8_t* in, int width, int rows, std::uint32_t* canvas) const;
 };
 
 // The layout of the screen's root depth; nullopt for anything but a true-colour visual with 8,
