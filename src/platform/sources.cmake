@@ -22,6 +22,7 @@ set(TAPESTRON_PLATFORM_POSIX_SOURCES
     posix/desktop/process.cpp
     posix/desktop/backend.cpp
     posix/desktop/wallpaperfiles.cpp
+    posix/desktop/desktopvalues.cpp
     posix/desktop/xdgentries.cpp
     posix/desktop/gsettingsbackend.cpp
     posix/desktop/gvarianttext.cpp

@@ -137,6 +137,14 @@ TEST_P(GSettingsDesktopTest, RestoringTheOriginalShowsACopyOfTheUsersPicture)
     EXPECT_EQ(readFileBytes(shown), "lake");
     EXPECT_EQ(get("picture-options"), "zoom");
     EXPECT_EQ(get("primary-color"), "#102030");
+
+    // A picture the user picks in the desktop's settings while the program runs is the one the
+    // next step keeps, as the system's own values would have it.
+    const std::string river = userPicture("river.bmp", "river");
+    showUserPicture(river);
+    SaveOriginalWallpaperIfNeeded(system);
+    EXPECT_EQ(readFileBytes(toStd(userDataDir()) + "/original.bmp"), "river");
+    EXPECT_EQ(registryWallpaper().front(), fromStd(river));
 }
 
 TEST_P(GSettingsDesktopTest, AnAwkwardPictureFolderReachesTheKeysUnchanged)

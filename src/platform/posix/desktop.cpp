@@ -1,6 +1,7 @@
 #include "platform/desktop.h"
 
 #include "desktop/backend.h"
+#include "desktop/desktopvalues.h"
 #include "desktop/wallpaperfiles.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -38,13 +39,14 @@ public:
     PosixDesktop(std::unique_ptr<DesktopBackend> backend, std::shared_ptr<PicturePainter> painter)
         : registry_(createRegistry()), backend_(std::move(backend)), painter_(std::move(painter))
     {
-        seedRegistry();
+        posix::seedDesktopValues(*registry_, backend_.get());
     }
 
     bool reloadWallpaper(std::uint32_t) override
     {
         if (!backend_)
-            return true; // no desktop to tell: the values are the whole of it
+            return true;                     // no desktop to tell: the values are the whole of it
+        const posix::DesktopValuesHeld ours; // the desktop still shows the picture before ours
         return show(request(std::nullopt));
     }
 
@@ -54,6 +56,7 @@ public:
             return true;
         // The system's colour is 0x00BBGGRR; the desktops take red, green, blue.
         const std::uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | (colour >> 16 & 0xFF);
+        const posix::DesktopValuesHeld ours;
         WallpaperRequest current = request(rgb);
         // A composed origin picture carries the colour around it: compose it again.
         if (backend_->takesFiles() && current.placement == Placement::Origin &&
@@ -124,63 +127,6 @@ private:
                              canvas.data()))
             return std::nullopt;
         return posix::publishCanvas(wallpaper.picture, canvas, screen->width, screen->height);
-    }
-
-    // On Windows the desktop's values always exist; here they exist once the program wrote them.
-    // Until then they come from the running desktop (or are those of a new Windows profile), so
-    // the user's own wallpaper is the one kept as the original, and every reader finds values.
-    // When the desktop shows a picture of the user's since the program last set one, the values
-    // follow it, as the system's own values would.
-    void seedRegistry()
-    {
-        try {
-            const bool hasWallpaper =
-                registry_->readValue(RootKey::CurrentUser, DesktopKey, "Wallpaper").has_value();
-            const bool hasColour =
-                registry_->readValue(RootKey::CurrentUser, ColorsKey, "Background").has_value();
-            // A desktop that names its picture by file tells a change of the user's cheaply; a
-            // painted one is read (a screen's worth of pixels) only while no picture is known.
-            const bool byFile = backend_ && backend_->takesFiles();
-            const bool askDesktop = byFile || (backend_ && !hasWallpaper);
-            if (!askDesktop && hasWallpaper && hasColour)
-                return;
-            const posix::DesktopState live = askDesktop ? backend_->read() : posix::DesktopState{};
-            const std::string current = readString(DesktopKey, "Wallpaper");
-            const bool userChanged = hasWallpaper && byFile && live.picture &&
-                                     !live.picture->empty() && *live.picture != current &&
-                                     !posix::isPublishedFrom(*live.picture, current);
-            if (!hasWallpaper || userChanged)
-                seedWallpaper(live);
-            if (!hasColour)
-                seedColour(live);
-        } catch (const PlatformError&) {
-            // A registry that can not be written keeps what it has: the values are only a start.
-        }
-    }
-
-    void seedWallpaper(const posix::DesktopState& live)
-    {
-        if (!registry_->createKey(RootKey::CurrentUser, DesktopKey))
-            return;
-        const std::string picture =
-            live.picture && fileExists(*live.picture) ? *live.picture : std::string();
-        const Placement placement = live.placement.value_or(Placement::Centred);
-        const auto put = [&](const char* name, const std::string& value) {
-            registry_->writeString(RootKey::CurrentUser, DesktopKey, name, value);
-        };
-        put("Wallpaper", picture);
-        put("TileWallpaper", posix::tileOf(placement));
-        put("WallpaperStyle", posix::styleOf(placement));
-        put("WallpaperOriginX", "0");
-        put("WallpaperOriginY", "0");
-    }
-
-    void seedColour(const posix::DesktopState& live)
-    {
-        if (!registry_->createKey(RootKey::CurrentUser, ColorsKey))
-            return;
-        registry_->writeString(RootKey::CurrentUser, ColorsKey, "Background",
-                               posix::colourToText(live.background.value_or(Black)));
     }
 
     std::unique_ptr<Registry> registry_; // its own view of the same registry file

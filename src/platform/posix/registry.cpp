@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include "platform/errors.h"
+#include "desktop/desktopvalues.h"
 #include "desktop/xdgentries.h"
 #include "posixsupport.h"
 #include "regfile.h"
@@ -19,6 +20,8 @@ using posix::RegDocument;
 using posix::RegSection;
 using posix::RegValueEntry;
 using KeyPath = std::vector<std::string>;
+
+const KeyPath DesktopValuesKey = {"HKEY_CURRENT_USER", "Control Panel", "Desktop"};
 
 KeyPath keyPath(RootKey root, const std::string& key)
 {
@@ -117,6 +120,10 @@ public:
     std::optional<RegistryValue> readValue(RootKey root, const std::string& key,
                                            const std::string& name) override
     {
+        // On Windows the wallpaper value changes as soon as the user picks a picture of their own.
+        if (equalsNoCase(name, "Wallpaper") && keyPath(root, key).size() == 3 &&
+            isWithin(keyPath(root, key), DesktopValuesKey))
+            posix::followLiveDesktop(*this);
         RegDocument document = load();
         const RegSection* section = findSection(document, keyPath(root, key));
         if (!section)
