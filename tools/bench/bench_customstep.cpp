@@ -11,6 +11,7 @@
 // --parts also times the pieces a step is made of, called one by one the way the step calls them.
 
 #include "benchsupport.h"
+#include "customhost.h"
 #include "common/errors.h"
 #include "common/paths.h"
 #include "custommode/customshow.h"
@@ -46,52 +47,13 @@ namespace {
 
 using namespace bench;
 
-class BenchSettings : public WallpaperSettings {
-public:
-    PositionChoice autoPosition() const override { return {}; }
-    PositionChoice customPosition() const override
-    {
-        PositionChoice choice;
-        choice.stretched = true;
-        return choice;
-    }
-    bool managePosition() const override { return false; }
-    bool transparentText() const override { return false; }
-};
-
-// The main window's part, reduced to keeping the list and noting whether the step succeeded.
-class BenchHost : public CustomShowHost {
-public:
-    QStringList& showList() override { return list; }
-    bool balloonsDisabled() const override { return false; }
-    void showBalloon(const QString& text) override { last = text; }
-    void clearBalloon() override {}
-    void setTrayAnimated(bool) override {}
-    QSize previewSize() const override { return {421, 270}; }
-    void showPreview(const QImage& image) override { preview = image; }
-    void startTidyUp() override {}
-    void finishStep() override {}
-
-    QStringList list;
-    QString last;
-    QImage preview;
-};
-
 struct Bench {
     platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
-    BenchSettings settings;
-    BenchHost host;
+    StretchedSettings settings;
+    CustomHost host;
 
     // One step on entry; false when it did not succeed.
-    bool step(const QString& entry)
-    {
-        host.list = {entry};
-        host.last.clear();
-        host.preview = QImage();
-        NextCustomWallpaper(system, settings, host);
-        return host.last == QLatin1String("New Wallpaper set successfully!") &&
-               !host.preview.isNull();
-    }
+    bool step(const QString& entry) { return host.step(system, settings, entry); }
 };
 
 struct Timings {

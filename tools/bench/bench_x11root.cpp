@@ -9,6 +9,7 @@
 
 #include "benchsupport.h"
 #include "common/paths.h"
+#include "customhost.h"
 #include "custommode/customshow.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/desktoppainter.h"
@@ -38,36 +39,6 @@ extern char** environ;
 namespace {
 
 using namespace bench;
-
-class StretchedSettings : public WallpaperSettings {
-public:
-    PositionChoice autoPosition() const override { return {}; }
-    PositionChoice customPosition() const override
-    {
-        PositionChoice choice;
-        choice.stretched = true;
-        return choice;
-    }
-    bool managePosition() const override { return false; }
-    bool transparentText() const override { return false; }
-};
-
-// The main window's part, reduced to keeping the list and noting whether the step succeeded.
-class BenchHost : public CustomShowHost {
-public:
-    QStringList& showList() override { return list; }
-    bool balloonsDisabled() const override { return false; }
-    void showBalloon(const QString& text) override { last = text; }
-    void clearBalloon() override {}
-    void setTrayAnimated(bool) override {}
-    QSize previewSize() const override { return {421, 270}; }
-    void showPreview(const QImage&) override {}
-    void startTidyUp() override {}
-    void finishStep() override {}
-
-    QStringList list;
-    QString last;
-};
 
 // An Xvfb of its own for the run, stopped at the end.
 class Xvfb {
@@ -174,13 +145,8 @@ int main(int argc, char** argv)
 
         platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
         const StretchedSettings settings;
-        BenchHost host;
-        const auto ours = [&] {
-            host.list = {jpeg};
-            host.last.clear();
-            NextCustomWallpaper(system, settings, host);
-            return host.last == QLatin1String("New Wallpaper set successfully!");
-        };
+        CustomHost host;
+        const auto ours = [&] { return host.step(system, settings, jpeg); };
         // --no-fehbg: no ~/.fehbg written into the home of whoever runs this.
         const auto theirs = [&] { return spawnAndWait({feh, "--no-fehbg", "--bg-fill", jpeg8}); };
         if (!ours() || !theirs()) {

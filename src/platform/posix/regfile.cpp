@@ -321,4 +321,14 @@ std::string formatRegFile(const RegDocument& document)
     return out;
 }
 
+bool isWithin(const std::vector<std::string>& path, const std::vector<std::string>& prefix)
+{
+    if (path.size() < prefix.size())
+        return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (!equalsNoCase(path[i], prefix[i]))
+            return false;
+    return true;
+}
+
 } // namespace platform::posix

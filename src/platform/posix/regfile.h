@@ -55,6 +55,10 @@ RegDocument parseRegFile(std::string_view bytes);
 // The UTF-8 text of the document with CR LF line ends.
 std::string formatRegFile(const RegDocument& document);
 
+// True when prefix names path or one of its parents (root name first; names without regard to
+// case).
+bool isWithin(const std::vector<std::string>& path, const std::vector<std::string>& prefix);
+
 // The registry file of this user: $TAPESTRON_REGISTRY if set, else
 // ${XDG_CONFIG_HOME:-~/.config}/tapestron/registry.reg.
 std::string registryFilePath();

@@ -16,6 +16,7 @@ namespace platform {
 namespace {
 
 using posix::equalsNoCase;
+using posix::isWithin;
 using posix::RegDocument;
 using posix::RegSection;
 using posix::RegValueEntry;
@@ -34,17 +35,6 @@ KeyPath keyPath(RootKey root, const std::string& key)
         start = slash + 1;
     }
     return path;
-}
-
-// True when prefix names path or one of its parents.
-bool isWithin(const KeyPath& path, const KeyPath& prefix)
-{
-    if (path.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (!equalsNoCase(path[i], prefix[i]))
-            return false;
-    return true;
 }
 
 RegSection* findSection(RegDocument& document, const KeyPath& path)

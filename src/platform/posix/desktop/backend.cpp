@@ -48,6 +48,8 @@ std::optional<long> integerOf(const std::string& text)
     return value;
 }
 
+} // namespace
+
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -58,8 +60,6 @@ int hexDigit(char c)
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 Placement placementOf(const std::string& tile, const std::string& style, int originX, int originY)
 {

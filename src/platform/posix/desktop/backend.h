@@ -84,6 +84,9 @@ std::string colourToText(std::uint32_t rgb);
 std::optional<std::uint32_t> colourFromHex(const std::string& text);
 std::string colourToHex(std::uint32_t rgb);
 
+// The value of a hexadecimal digit; -1 for any other character.
+int hexDigit(char c);
+
 // file:// URIs of local paths: every byte outside the unreserved set and "/" percent-encoded, so
 // the URI is safe inside any quoting. fileUriToPath gives nullopt for anything but a local file
 // URI.

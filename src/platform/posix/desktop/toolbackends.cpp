@@ -31,17 +31,6 @@ const char* lxqtModeOf(Placement placement)
     return "stretch";
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 void appendUtf8(std::string& out, unsigned code)
 {
     if (code < 0x80) {
@@ -73,8 +62,8 @@ std::string iniText(const std::string& stored)
         if (escaped == 'x') {
             unsigned code = 0;
             int digits = 0;
-            while (digits < 4 && i + 1 < stored.size() && hexValue(stored[i + 1]) >= 0) {
-                code = code * 16 + static_cast<unsigned>(hexValue(stored[++i]));
+            while (digits < 4 && i + 1 < stored.size() && hexDigit(stored[i + 1]) >= 0) {
+                code = code * 16 + static_cast<unsigned>(hexDigit(stored[++i]));
                 ++digits;
             }
             appendUtf8(text, code);

@@ -16,20 +16,10 @@ constexpr char RunMarker[] = "X-Tapestron-Run";
 constexpr char ClassMarker[] = "X-Tapestron-Class";
 constexpr char DefaultsGroup[] = "[Default Applications]";
 
-bool startsWith(const std::vector<std::string>& path, const std::vector<std::string>& prefix)
-{
-    if (path.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (!equalsNoCase(path[i], prefix[i]))
-            return false;
-    return true;
-}
-
 const RegSection* sectionOf(const RegDocument& document, const std::vector<std::string>& path)
 {
     for (const RegSection& section : document.sections)
-        if (section.path.size() == path.size() && startsWith(section.path, path))
+        if (section.path.size() == path.size() && isWithin(section.path, path))
             return &section;
     return nullptr;
 }
@@ -329,7 +319,7 @@ void mirrorRegistryChange(const RegDocument& document, const std::vector<std::st
 {
     if (sessionDesktop() == DesktopKind::None)
         return;
-    if (startsWith(key, RunKey) || (startsWith(RunKey, key) && key.size() > 1))
+    if (isWithin(key, RunKey) || (isWithin(RunKey, key) && key.size() > 1))
         mirrorRun(document);
     if (key.size() >= 2 && equalsNoCase(key[0], "HKEY_CLASSES_ROOT"))
         mirrorClass(document, key[1]);
