@@ -7,9 +7,6 @@ function(tapestron_add_test name)
     cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE tapestron_options ${T_LIBS} GTest::gtest GTest::gmock)
-    # No case reaches the developer's own desktop: those that drive a desktop start their own
-    # and name it themselves.
-    set(env "QT_QPA_PLATFORM=offscreen;TAPESTRON_DESKTOP=none")
     set(labels "${name}")
     if(T_GUI)
         list(APPEND labels gui)
@@ -17,5 +14,17 @@ function(tapestron_add_test name)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 30
-        PROPERTIES ENVIRONMENT "${env}" LABELS "${labels}" TIMEOUT 120)
+        # No case reaches the developer's own desktop: those that drive a desktop start their own
+        # and name it themselves.
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "TAPESTRON_DESKTOP=set:none"
+                   TIMEOUT 120)
+    # The discovery's properties are one flat list of names and values, which would split a list
+    # of labels: they are set on the discovered tests afterwards.
+    set(labelling "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
+    file(WRITE "${labelling}"
+        "if(${name}_TESTS)\n"
+        "    set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labelling}")
 endfunction()
