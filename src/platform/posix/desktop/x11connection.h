@@ -21,7 +21,7 @@ struct XcbFree {
 template <class T> using XcbReply = std::unique_ptr<T, XcbFree>;
 
 // How long the server may take to answer one request.
-inline constexpr int X11ReplyTimeoutMs = 5000;
+inline constexpr int X11ReplyTimeoutMs = 2000;
 
 class X11Connection {
 public:
