@@ -24,16 +24,26 @@ void TrayIcon::setTip(const QString& tip)
 void TrayIcon::showInformationBalloon(const QString& title, const QString& text, int timeoutMs)
 {
     balloon_ = {title, text, timeoutMs, true, balloon_.shown + 1};
+    balloonShown_.start();
     if (icon_->isVisible())
         icon_->showMessage(title, text, QSystemTrayIcon::Information, timeoutMs);
+}
+
+bool TrayIcon::balloonOnScreen() const
+{
+    return balloonShown_.isValid() && !balloonShown_.hasExpired(balloon_.timeoutMs);
 }
 
 void TrayIcon::clearBalloon()
 {
     balloon_.text.clear();
-    ++balloon_.shown;
-    if (icon_->isVisible())
-        icon_->showMessage(balloon_.title, QString(), QSystemTrayIcon::NoIcon, 1);
+    // Qt has no call that only takes a balloon away; hiding the icon for a moment does, on every
+    // kind of tray.
+    if (balloonOnScreen() && icon_->isVisible()) {
+        icon_->hide();
+        icon_->show();
+    }
+    balloonShown_.invalidate();
 }
 
 void TrayIcon::setAnimated(bool animated) { animated_ = animated; }

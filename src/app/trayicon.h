@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QObject>
 #include <QString>
@@ -31,8 +32,11 @@ public:
     // Shows an information balloon; an empty text takes a balloon still on screen away.
     void showInformationBalloon(const QString& title, const QString& text, int timeoutMs);
 
-    // Empties the balloon and shows it, which takes a balloon still on screen away.
+    // Empties the balloon and takes one still on screen away; never shows anything itself (an
+    // empty balloon is a blank one on most trays, and this runs every two seconds).
     void clearBalloon();
+    // True from a balloon's showing until its display time passed or it was cleared.
+    bool balloonOnScreen() const;
 
     bool animated() const { return animated_; }
     void setAnimated(bool animated);
@@ -47,5 +51,6 @@ private:
     QMenu* menu_;
     QString tip_;
     Balloon balloon_;
+    QElapsedTimer balloonShown_; // invalid when no balloon is on screen
     bool animated_ = false;
 };

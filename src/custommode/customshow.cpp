@@ -74,33 +74,44 @@ void reportSuccess(platform::Platform& system, const WallpaperSettings& settings
     host.startTidyUp();
 }
 
-// Any failure leaves the entry at the head, so the next step tries it again.
+// A picture that can not be read is dropped as a shown one is, or the show would stop at it for
+// good; a failure to write current.bmp or the desktop's values leaves the entry at the head, so
+// the next step tries it again.
 void showBitmapEntry(platform::Platform& system, const WallpaperSettings& settings,
                      CustomShowHost& host, const QString& entry)
 {
-    showPreviewOf(host, entry);
+    try {
+        showPreviewOf(host, entry);
+    } catch (...) {
+        host.showList().removeFirst();
+        throw;
+    }
     CopyWholeFile(entry, currentBitmapPath());
     ApplyCustomModePosition(system, settings);
     host.showList().removeFirst();
     reportSuccess(system, settings, host);
 }
 
-// A picture that does not decode is dropped from the list; the desktop gets the unchanged
-// current.bmp again and the step then fails.
+// A picture that does not decode is dropped from the list and the step fails. The desktop is
+// pointed at current.bmp only when this step wrote it: pointing it there after a failure would
+// take the user's own wallpaper away for a file that may not exist.
 void showJpegEntry(platform::Platform& system, const WallpaperSettings& settings,
                    CustomShowHost& host, const QString& entry)
 {
     std::exception_ptr failure;
     {
         const TemporaryBitmap temporary;
+        bool written = false;
         try {
             ConvertJpegToBitmapFile(entry, temporary.path());
             CopyWholeFile(temporary.path(), currentBitmapPath());
+            written = true;
             showPreviewOf(host, currentBitmapPath());
         } catch (...) {
             failure = std::current_exception();
         }
-        ApplyCustomModePosition(system, settings);
+        if (written)
+            ApplyCustomModePosition(system, settings);
     }
     host.showList().removeFirst();
     reportSuccess(system, settings, host);

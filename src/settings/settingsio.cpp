@@ -110,8 +110,12 @@ void TForm2::loadProfiles(const IniFile& file)
     main.TabSheet2->setEnabled(any);
     ComboBox3->addItems(entries);
     main.ComboBox1->addItems(entries);
-    if (!any || !file.valueExists(CustomMode, CurrentProfile))
+    // Filling a list selects its first row; without a saved profile none is chosen.
+    if (!any || !file.valueExists(CustomMode, CurrentProfile)) {
+        ComboBox3->setCurrentIndex(-1);
+        main.ComboBox1->setCurrentIndex(-1);
         return;
+    }
     const QString current = currentProfileEntry();
     ComboBox3->setCurrentIndex(current.isEmpty() ? -1 : ComboBox3->findText(current));
     main.ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : main.ComboBox1->findText(current));

@@ -196,12 +196,18 @@ TEST_F(SchedulerTest, TheTidyUpEnablesTheReloadCommandsAndClearsTheTray)
     main().ReloadWallpaper1->setEnabled(false);
     main().TrayIcon1->setAnimated(true);
     main().ShowBalloon("New Wallpaper set successfully!");
+    const int shown = main().TrayIcon1->balloon().shown;
+    ASSERT_TRUE(main().TrayIcon1->balloonOnScreen());
     main().Timer3Timer();
     EXPECT_TRUE(main().button4->isEnabled());
     EXPECT_TRUE(main().button3->isEnabled());
     EXPECT_TRUE(main().ReloadWallpaper1->isEnabled());
     EXPECT_FALSE(main().TrayIcon1->animated());
     EXPECT_EQ(main().TrayIcon1->balloon().text, "");
+    EXPECT_FALSE(main().TrayIcon1->balloonOnScreen());
+    // The tidy-up keeps ticking; taking the balloon away never shows another, blank one.
+    main().Timer3Timer();
+    EXPECT_EQ(main().TrayIcon1->balloon().shown, shown);
 }
 
 TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)

@@ -186,8 +186,11 @@ TEST_F(SettingsFileTest, ValuesThatAreNotNumbersFollowTheirOwnDefaults)
 TEST_F(SettingsFileTest, SaveLeavesDisplayMethodAloneWithoutACheckedButtonAndWritesAnEmptyProfile)
 {
     writeIni("[AutoMode]\r\nDisplayMethod=2\r\n");
+    writeProfile("a.tsl", 2); // listed, but no profile was ever chosen: none is selected
     start();
     TForm2& s = settings();
+    EXPECT_EQ(s.ComboBox3->currentIndex(), -1);
+    EXPECT_EQ(forms->Form1->ComboBox1->currentIndex(), -1);
     ASSERT_TRUE(s.RadioButton2->isChecked());
     uncheckAll({s.RadioButton1, s.RadioButton2, s.RadioButton3, s.RadioButton4});
     s.RadioButton5->setChecked(true);
