@@ -62,8 +62,15 @@ void TForm1::DeleteSelectedProfile()
     const int selected = ComboBox1->currentIndex();
     if (selected < 0)
         return;
+    // The entry shows only the file name and subfolders are listed too, so the file is found by
+    // its place in the list. A list that no longer matches the disk is shown afresh instead.
+    const QString path = listedProfilePath(selected, ComboBox1->currentText());
+    if (path.isEmpty()) {
+        ListProfiles();
+        return;
+    }
     // A file that is gone already is no reason to stop.
-    platform::deleteFile(toStd(profilePath(profileNameOfEntry(ComboBox1->currentText()))));
+    platform::deleteFile(toStd(path));
     ComboBox1->removeItem(selected);
     if (ComboBox1->count() == 0) {
         BitBtn1->setEnabled(false);

@@ -34,7 +34,8 @@ QStringList readCategoryCodes(const QString& path)
 {
     QStringList codes;
     try {
-        codes = readTextList(path).mid(0, CategoryCodeCapacity);
+        for (const QString& line : readTextList(path).mid(0, CategoryCodeCapacity))
+            codes.append(line.isEmpty() ? QStringLiteral("") : line);
     } catch (const AppError&) {
         // No catalog at all: every category is unusable until one is installed again.
     }
@@ -56,6 +57,9 @@ QString categoryCode(const QStringList& codes, int index)
     if (index < 0 || index >= codes.size())
         throw AppError(QStringLiteral("There is no category %1.").arg(index));
     const QString& code = codes.at(index);
+    // An empty line is how the service leaves a category out; only past the lines is there none.
+    if (code.isEmpty() && !code.isNull())
+        return code;
     if (!isSafeFileName(code))
         throw AppError(QStringLiteral("The category %1 has no usable code.").arg(index));
     return code;
@@ -65,6 +69,12 @@ void ReloadPendingList(FileDownloader& http, const QStringList& codes, QStringLi
                        bool clearFirst)
 {
     const QString code = categoryCode(codes, selectedCategoryIndex());
+    if (code.isEmpty()) {
+        // No list to download: this loads nothing, as a failed download does.
+        if (clearFirst)
+            pending.clear();
+        return;
+    }
     const QString local = userDataPath(code);
     http.DownloadFile(serviceBaseUrl() + QStringLiteral("/wallpapers/") + code, local);
     if (clearFirst)

@@ -18,19 +18,22 @@ inline constexpr int CategoryCodeCapacity = 50;
 void RefreshCatalogFile(FileDownloader& http, const QString& path, const QString& backupPath,
                         const QString& serverPath);
 
-// The code file's lines, padded with empty codes to CategoryCodeCapacity entries; all empty when
-// the file can not be read.
+// The code file's lines, padded with null codes to CategoryCodeCapacity entries; all null when the
+// file can not be read. An empty line stays an empty code that is not null: the category is there
+// but has nothing to load.
 QStringList readCategoryCodes(const QString& path);
 
 // [AutoMode] Category of the settings file, read afresh: 0 when missing, -1 when not a number.
 int selectedCategoryIndex();
 
-// The code of category index, fit to name a file of ours. Throws AppError for an index outside
-// the table and for a code that is empty or could leave its folder (it came from the service).
+// The code of category index, fit to name a file of ours, or an empty text for an empty line of the
+// code file, which has nothing to load. Throws AppError for an index outside the table, for a null
+// code (past the file's lines) and for a code that isSafeFileName refuses (it came from the
+// service).
 QString categoryCode(const QStringList& codes, int index);
 
 // Downloads the selected category's wallpaper list to UserDataDir\<code> and loads it into
-// pending (emptied first when clearFirst), deleting the file again. A failed download loads
-// nothing. Throws for an unusable category and a list that can not be read.
+// pending (emptied first when clearFirst), deleting the file again. A failed download and an empty
+// code load nothing. Throws for an unusable category and a list that can not be read.
 void ReloadPendingList(FileDownloader& http, const QStringList& codes, QStringList& pending,
                        bool clearFirst);

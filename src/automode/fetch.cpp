@@ -111,6 +111,8 @@ private:
     void loadPendingList()
     {
         const QString code = categoryCode(host_.categoryCodes(), selectedCategoryIndex());
+        if (code.isEmpty())
+            return; // nothing to load: the step then finds no wallpaper
         const QString local = userDataPath(code);
         if (!platform::fileExists(toStd(local)))
             host_.http().DownloadFile(serviceBaseUrl() + QStringLiteral("/wallpapers/") + code,

@@ -5,6 +5,7 @@
 #include "strings.h"
 
 #include <algorithm>
+#include <iterator>
 
 QString joinPath(const QString& folder, const QString& name)
 {
@@ -32,11 +33,49 @@ QString fileNameOf(const QString& path)
     return path.mid(path.lastIndexOf(sep) + 1);
 }
 
+namespace {
+
+// The files and folders the program keeps in userDataDir() and in its "data" folder, beside the
+// files named by the service.
+const char* const ProgramFileNames[] = {
+    "settings.ini", "current.bmp", "original.bmp", "version", "Temp", "Profiles", "Favorites",
+    "Preview", "cat.tsl", "profiles.tsl", "cat1.tsl", "profiles1.tsl", "noimg.jpg", "plugins.ini",
+};
+
+bool isNameCharacter(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
+           || u == u'-' || u == u'_' || u == u'.' || u == u'~' || u == u'@' || u == u'+';
+}
+
+// Windows opens the device, not a file, for these names whatever the extension; refused on every
+// system so that a catalog works the same everywhere.
+bool isDeviceName(const QString& name)
+{
+    const QString base = name.left(name.indexOf(u'.')).toUpper();
+    if (base == QLatin1String("CON") || base == QLatin1String("PRN")
+        || base == QLatin1String("AUX") || base == QLatin1String("NUL"))
+        return true;
+    return base.size() == 4 && (base.startsWith(QLatin1String("COM"))
+                                || base.startsWith(QLatin1String("LPT")))
+           && base.at(3) >= u'1' && base.at(3) <= u'9';
+}
+
+bool isProgramFileName(const QString& name)
+{
+    return std::any_of(std::begin(ProgramFileNames), std::end(ProgramFileNames),
+                       [&](const char* own) {
+                           return name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0;
+                       });
+}
+
+} // namespace
+
 bool isSafeFileName(const QString& name)
 {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+    if (name.isEmpty() || name.size() > 128 || name.startsWith(u'.') || name.endsWith(u'.'))
         return false;
-    return std::none_of(name.begin(), name.end(), [](QChar c) {
-        return c == u'/' || c == u'\\' || c == u':' || c.unicode() < 0x20 || c.unicode() == 0x7F;
-    });
+    return std::all_of(name.begin(), name.end(), isNameCharacter) && !isDeviceName(name)
+           && !isProgramFileName(name);
 }

@@ -21,6 +21,8 @@ QString currentBitmapPath();
 QString fileNameOf(const QString& path);
 
 // Whether name, which came from outside (the network, a list file), may become one file name
-// inside a folder of ours: not empty, not "." or "..", and without "/", "\", ":" or control
-// characters, so it can never reach outside that folder.
+// inside a folder of ours: 1 to 128 printable ASCII letters, digits and "-_.~@+", not starting or
+// ending with a dot, not a device name on any system ("CON", "lpt1.txt"), and, ignoring case, not
+// a file or folder the program keeps in userDataDir() or its "data" folder ("settings.ini",
+// "Temp", "cat.tsl"). A refused name is never renamed: the caller does without it.
 bool isSafeFileName(const QString& name);

@@ -8,7 +8,9 @@
 
 QString profileListEntry(const QString& profilePath)
 {
-    return QStringLiteral("%1 (%2)").arg(fileNameOf(profilePath)).arg(readTextLines(profilePath).size());
+    // One arg call: a name holding "%1" must not take the count in place of its own text.
+    return QStringLiteral("%1 (%2)").arg(fileNameOf(profilePath),
+                                         QString::number(readTextLines(profilePath).size()));
 }
 
 QString profileNameOfEntry(const QString& entry)
@@ -19,21 +21,42 @@ QString profileNameOfEntry(const QString& entry)
 
 QString profilePath(const QString& name) { return userDataPath(QStringLiteral("Profiles/") + name); }
 
-QStringList listProfileEntries()
+namespace {
+
+QStringList listProfilePaths()
 {
     QStringList paths;
     CollectFiles(userDataPath(QStringLiteral("Profiles/")), QStringLiteral("*.tsl"), paths);
-    QStringList entries;
-    for (const QString& path : paths) {
-        // A profile that can not be read still shows, with no entries; using it reports the
-        // problem where it matters.
-        try {
-            entries.append(profileListEntry(path));
-        } catch (const AppError&) {
-            entries.append(fileNameOf(path) + QStringLiteral(" (0)"));
-        }
+    return paths;
+}
+
+QString listedProfileEntry(const QString& profilePath)
+{
+    // A profile that can not be read still shows, with no entries; using it reports the problem
+    // where it matters.
+    try {
+        return profileListEntry(profilePath);
+    } catch (const AppError&) {
+        return fileNameOf(profilePath) + QStringLiteral(" (0)");
     }
+}
+
+} // namespace
+
+QStringList listProfileEntries()
+{
+    QStringList entries;
+    for (const QString& path : listProfilePaths())
+        entries.append(listedProfileEntry(path));
     return entries;
+}
+
+QString listedProfilePath(int index, const QString& entry)
+{
+    const QStringList paths = listProfilePaths();
+    if (index < 0 || index >= paths.size() || listedProfileEntry(paths.at(index)) != entry)
+        return QString();
+    return paths.at(index);
 }
 
 QString currentProfileEntry()

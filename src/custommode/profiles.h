@@ -22,6 +22,11 @@ QString profilePath(const QString& name);
 // the system finds them. A profile that can not be read is listed with no entries.
 QStringList listProfileEntries();
 
+// The file behind entry index of listProfileEntries(), or an empty text when the profiles on disk
+// no longer give that entry there. An entry names no folder, and a subfolder may hold a profile
+// of the same name, so only its place in the list tells which file it is.
+QString listedProfilePath(int index, const QString& entry);
+
 // The list entry of the current profile ([CustomMode] CurrentProfile), or an empty text when there
 // is none or its file can not be read.
 QString currentProfileEntry();

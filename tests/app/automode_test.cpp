@@ -4,6 +4,7 @@
 #include "app/trayicon.h"
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "common/textlist.h"
 #include "common/timer.h"
 #include "fixtures.h"
 #include "service.h"
@@ -127,6 +128,24 @@ TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)
     EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 3);
     EXPECT_EQ(main().ComboBox2->count(), 18);
     EXPECT_FALSE(main().PendingList.isEmpty()) << "the list of category 0 was loaded afresh";
+}
+
+TEST_F(AutomaticModeTest, AnEmptyCategoryCodeLoadsNothingAndReportsNothing)
+{
+    service.setFault("/wallpapers/cat.tsl", Fault::notFound());
+    writeTextList(context.programPath("data/cat.tsl"), {"", "street"});
+    userData();
+    IniFile(settingsFilePath()).writeBool("General", "AutoRunAtStartup", false);
+    start();
+    EXPECT_EQ(main().TrayIcon1->balloon().text, "");
+    EXPECT_FALSE(main().Timer3->enabled());
+    EXPECT_TRUE(main().PendingList.isEmpty());
+
+    main().PendingList = {"stale.jpg;S;0"};
+    main().UpdateProfileList1Click();
+    EXPECT_EQ(main().TrayIcon1->balloon().text, "");
+    EXPECT_TRUE(main().PendingList.isEmpty()) << "the refresh empties the list first";
+    EXPECT_EQ(requestsFor("/wallpapers/"), 0) << "an empty code is never asked for";
 }
 
 // A service with three categories: the name list shrinks under the selections.

@@ -21,8 +21,9 @@ protected:
     QString profile(const QString& name) const { return userData() + "/Profiles/" + name; }
     void writeProfileBytes(const QString& name, const std::string& bytes)
     {
-        std::filesystem::create_directories((userData() + "/Profiles").toStdString());
-        writeFileBytes(profile(name).toStdString(), bytes);
+        const std::filesystem::path path = profile(name).toStdString();
+        std::filesystem::create_directories(path.parent_path());
+        writeFileBytes(path.string(), bytes);
     }
     QString bitmap(const QString& name)
     {
@@ -79,6 +80,51 @@ TEST_F(ProfilesTest, RunningAProfileWithBracketsInItsNameUsesTheWholeName)
     EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
     EXPECT_FALSE(main().BitBtn1->isEnabled());
     EXPECT_TRUE(main().BitBtn3->isEnabled());
+}
+
+TEST_F(ProfilesTest, APercentSignInTheNameIsShownAndRunAsItIs)
+{
+    const QString lines = bitmap("a.bmp") + "\r\n" + bitmap("b.bmp") + "\r\n";
+    writeProfileBytes("50%1 off.tsl", lines.toStdString());
+    start();
+    main().ListProfiles();
+    EXPECT_EQ(entries(), QStringList{"50%1 off.tsl (2)"});
+    main().ComboBox1->setCurrentIndex(0);
+    main().ComboBox1Change();
+    main().BitBtn1->click();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
+    EXPECT_EQ(currentProfile(), "50%1 off.tsl");
+    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")});
+}
+
+TEST_F(ProfilesTest, DeletingRemovesTheListedFileNeverOneOfTheSameName)
+{
+    writeProfileBytes("a.tsl", "C:\\top.bmp\r\n");
+    writeProfileBytes("b.tsl", "C:\\b1.bmp\r\nC:\\b2.bmp\r\n");
+    writeProfileBytes("sub/a.tsl", "C:\\nested.bmp\r\n");
+    start();
+    main().ListProfiles();
+    ASSERT_EQ(main().ComboBox1->count(), 3);
+    ASSERT_EQ(main().ComboBox1->itemText(2), "a.tsl (1)") << "the subfolder's profile comes last";
+    ASSERT_EQ(main().ComboBox1->itemText(0), "a.tsl (1)");
+
+    // Gone from the disk since it was listed: its namesake stays, and the list is shown afresh.
+    main().ComboBox1->setCurrentIndex(2);
+    std::filesystem::remove(profile("sub/a.tsl").toStdString());
+    dialogs.answers = {true};
+    main().BitBtn9->click();
+    EXPECT_TRUE(QFile::exists(profile("a.tsl")));
+    EXPECT_EQ(entries(), (QStringList{"a.tsl (1)", "b.tsl (2)"}));
+
+    writeProfileBytes("sub/a.tsl", "C:\\nested.bmp\r\n");
+    main().ListProfiles();
+    main().ComboBox1->setCurrentIndex(2);
+    dialogs.answers = {true};
+    main().BitBtn9->click();
+    EXPECT_FALSE(QFile::exists(profile("sub/a.tsl")));
+    EXPECT_TRUE(QFile::exists(profile("a.tsl")));
+    EXPECT_EQ(entries(), (QStringList{"a.tsl (1)", "b.tsl (2)"}));
+    EXPECT_EQ(main().ShowList, QStringList{"C:\\top.bmp"});
 }
 
 TEST_F(ProfilesTest, DeletingKeepsTheShowGoingWithTheFirstProfileLeft)

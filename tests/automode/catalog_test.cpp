@@ -105,8 +105,11 @@ TEST_F(CatalogTest, OnlyACodeThatStaysOneFileNameIsUsable)
     codes[3] = "a\\b";
     codes[4] = "c:x";
     codes[5] = QString("tab\there");
+    codes[6] = "Settings.ini";
+    codes[7] = "con.txt";
+    codes[8] = "a*b";
     EXPECT_EQ(categoryCode(codes, 0), "street");
-    for (int index : {1, 2, 3, 4, 5, 6, -1, CategoryCodeCapacity})
+    for (int index : {1, 2, 3, 4, 5, 6, 7, 8, 9, -1, CategoryCodeCapacity})
         EXPECT_THROW(categoryCode(codes, index), AppError) << index;
 }
 
@@ -139,6 +142,24 @@ TEST_F(CatalogTest, ThePendingListIsReplacedByTheDownloadedListWhichIsThenDelete
     EXPECT_EQ(pending.size(), 2);
     ReloadPendingList(http, codes, pending, true);
     EXPECT_TRUE(pending.isEmpty());
+}
+
+TEST_F(CatalogTest, AnEmptyCodeLineLoadsNothingAndFailsNothing)
+{
+    userData();
+    writeTextList(tempPath("gap.tsl"), {"all", "", "street"});
+    const QStringList codes = readCategoryCodes(tempPath("gap.tsl"));
+    selectCategory(1);
+    QStringList pending{"kept.jpg;K;0"};
+    EXPECT_NO_THROW(ReloadPendingList(http, codes, pending, false));
+    EXPECT_EQ(pending, QStringList{"kept.jpg;K;0"});
+    EXPECT_NO_THROW(ReloadPendingList(http, codes, pending, true));
+    EXPECT_TRUE(pending.isEmpty());
+    EXPECT_TRUE(http.requested.isEmpty());
+    EXPECT_EQ(QDir(userData()).entryList(QDir::Files), QStringList{"settings.ini"});
+
+    selectCategory(3);
+    EXPECT_THROW(ReloadPendingList(http, codes, pending, true), AppError) << "past the lines";
 }
 
 TEST_F(CatalogTest, AnIndexPastTheCatalogFailsWithoutAsking)

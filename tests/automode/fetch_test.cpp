@@ -368,7 +368,7 @@ TEST_F(FetchTest, EntriesThatCanNeverBeShownAreDropped)
     EXPECT_EQ(QDir(userData()).entryList(QDir::Files), QStringList{"settings.ini"});
 }
 
-TEST_F(FetchTest, ACategoryCodeThatLeavesItsFolderIsNeverUsed)
+TEST_F(FetchTest, ACategoryCodeThatLeavesItsFolderOrNamesOurOwnFileIsNeverUsed)
 {
     host.codes[9] = "../escape";
     host.downloader.bodies[serviceBaseUrl() + "/wallpapers/../escape"] = "x.bmp;c;0";
@@ -376,6 +376,15 @@ TEST_F(FetchTest, ACategoryCodeThatLeavesItsFolderIsNeverUsed)
     EXPECT_EQ(host.balloons.last(), Failure);
     EXPECT_TRUE(host.downloader.requested.isEmpty());
     EXPECT_FALSE(QFile::exists(appData() + "/escape"));
+
+    // Taken for a list, the settings file would be read as wallpapers and then deleted.
+    host.codes[9] = "settings.ini";
+    host.downloader.bodies[serviceBaseUrl() + "/wallpapers/settings.ini"] = "x.bmp;c;0";
+    const QByteArray settingsBytes = bytesOf(settingsFilePath());
+    step();
+    EXPECT_EQ(host.balloons.last(), Failure);
+    EXPECT_TRUE(host.downloader.requested.isEmpty());
+    EXPECT_EQ(bytesOf(settingsFilePath()), settingsBytes);
 
     IniFile(settingsFilePath()).writeInteger("AutoMode", "Category", 77);
     step();
