@@ -37,8 +37,9 @@ Kind kindOf(const QString& entry)
 }
 
 // The decoded JPEG waits here until it is copied over current.bmp. It is kept in our own folder,
-// never beside the user's picture: that folder may be read-only and is not ours to write into.
-QString temporaryBitmapPath() { return userDataPath(QStringLiteral("Temp/custom-step.bmp")); }
+// never beside the user's picture: that folder may be read-only and is not ours to write into. The
+// leading dot keeps it apart from the automatic mode's cache, whose names never start with one.
+QString temporaryBitmapPath() { return userDataPath(QStringLiteral("Temp/.custom-step.bmp")); }
 
 // Deletes the temporary bitmap however the step ends; whether that works is not looked at.
 class TemporaryBitmap {

@@ -346,13 +346,17 @@ TEST_F(CustomShowTest, APictureInAFolderThatTakesNoFilesIsShown)
     ASSERT_TRUE(QFile::rename(writeJpeg("short.jpg", Qt::green), jpeg));
     fs::permissions(toStd(pictures()), fs::perms::owner_read | fs::perms::owner_exec);
     host.list = {jpeg};
+    // The cache of the automatic mode shares the folder; any name it can hold stays its own.
+    ASSERT_TRUE(QDir().mkpath(userDataPath("Temp")));
+    writeFileBytes(toStd(userDataPath("Temp/custom-step.bmp")), "cached");
     step();
     fs::permissions(toStd(pictures()), fs::perms::owner_all);
 
     EXPECT_EQ(host.balloons, QStringList({Setting, Success}));
     EXPECT_EQ(current(), convertedBytes(jpeg));
     EXPECT_EQ(filesIn(pictures()), QStringList({name}));
-    EXPECT_EQ(filesIn(userDataPath("Temp")), QStringList());
+    EXPECT_EQ(filesIn(userDataPath("Temp")), QStringList({"custom-step.bmp"}));
+    EXPECT_EQ(bytesOf(userDataPath("Temp/custom-step.bmp")), "cached");
 }
 
 TEST_F(CustomShowTest, AnUnwritableCurrentBitmapFailsAndKeepsTheEntry)
