@@ -11,6 +11,13 @@ SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    // Typing may pass through numbers outside the range ("3" on the way to "30"); once it is done
+    // the number keeps to the range as the arrows do. Text from the settings file is not typed.
+    connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
+        const auto typed = parseInteger(text());
+        if (bounded() && typed && (*typed < min_ || *typed > max_))
+            setValue(std::clamp(*typed, min_, max_));
+    });
 }
 
 void SpinEdit::setRange(int minValue, int maxValue)

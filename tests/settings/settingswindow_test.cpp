@@ -98,6 +98,20 @@ TEST_F(SettingsWindowTest, ChoosingAUnitSetsItsRangeAndFirstValueButLoadingKeeps
         EXPECT_EQ(edit->minValue(), 1);
         EXPECT_EQ(edit->maxValue(), 48);
     }
+
+    // What is typed keeps to the range as the arrows do, once the typing is done.
+    const auto type = [](SpinEdit* edit, const QString& text) {
+        edit->setText(text);
+        emit edit->editingFinished();
+        return edit->text();
+    };
+    chooseUnit(s.ComboBox1, 0);
+    EXPECT_EQ(type(s.edit1, "500"), "180");
+    EXPECT_EQ(type(s.edit1, "5"), "30");
+    EXPECT_EQ(type(s.edit1, "45"), "45");
+    EXPECT_EQ(type(s.edit4, "0"), "1");
+    EXPECT_EQ(type(s.edit4, "101"), "100");
+    EXPECT_EQ(type(s.edit2, "-5000"), "-5000"); // the origin has no bounds
 }
 
 TEST_F(SettingsWindowTest, ShowingDisablesTheMainWindowAndKeepsThisOneOnTopUntilHidden)
