@@ -38,21 +38,6 @@ private:
     HttpClient& client_;
 };
 
-// The body's progress on the status bar.
-class ProgressBarProgress final : public HttpProgress {
-public:
-    explicit ProgressBarProgress(QProgressBar& bar) : bar_(bar) {}
-    void workBegin(std::int64_t expectedTotal) override
-    {
-        bar_.setMaximum(static_cast<int>(expectedTotal));
-        bar_.setValue(0);
-    }
-    void work(std::int64_t bytesSoFar) override { bar_.setValue(static_cast<int>(bytesSoFar)); }
-
-private:
-    QProgressBar& bar_;
-};
-
 class MainFetchHost final : public AutoFetchHost {
 public:
     MainFetchHost(TForm1& main, const TForm2& settings)
@@ -102,7 +87,7 @@ TForm1::~TForm1() = default;
 void TForm1::createHttpClient()
 {
     IdHTTP1 = std::make_unique<HttpClient>();
-    httpProgress_ = std::make_unique<ProgressBarProgress>(*StatusBar1->ProgressBar1);
+    httpProgress_ = std::make_unique<StatusBarProgress>(*StatusBar1->ProgressBar1);
     IdHTTP1->setProgress(httpProgress_.get());
     IdHTTP1->setPump([] { QCoreApplication::processEvents(); });
 }

@@ -46,3 +46,16 @@ void StatusBar::StatusBar1DrawPanel()
     ProgressBar1->setGeometry(panelRect(1));
     ProgressBar1->raise();
 }
+
+void StatusBarProgress::workBegin(std::int64_t expectedTotal)
+{
+    sized_ = expectedTotal > 0;
+    bar_.setRange(0, sized_ ? static_cast<int>(expectedTotal) : 1);
+    bar_.setValue(0);
+}
+
+void StatusBarProgress::work(std::int64_t bytesSoFar)
+{
+    if (sized_)
+        bar_.setValue(static_cast<int>(bytesSoFar));
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "online/httpclient.h"
+
 #include <QWidget>
 
 #include <array>
@@ -28,4 +30,17 @@ private:
     void StatusBar1DrawPanel();
 
     std::array<QLabel*, 3> panels_;
+};
+
+// A body's progress on the status bar's progress bar. A body of unknown size leaves the bar
+// empty: a bar without a maximum would show a busy animation for as long as it stays so.
+class StatusBarProgress final : public HttpProgress {
+public:
+    explicit StatusBarProgress(QProgressBar& bar) : bar_(bar) {}
+    void workBegin(std::int64_t expectedTotal) override;
+    void work(std::int64_t bytesSoFar) override;
+
+private:
+    QProgressBar& bar_;
+    bool sized_ = false;
 };

@@ -97,6 +97,18 @@ TEST_F(MainWindowTest, TheStatusBarShowsTheResolutionAndCarriesTheProgressBarOve
     EXPECT_EQ(main().StatusBar1->panelRect(1).width(), 100);
     EXPECT_EQ(main().StatusBar1->panelRect(2).width(), 150);
     EXPECT_EQ(main().StatusBar1->ProgressBar1->geometry(), main().StatusBar1->panelRect(1));
+
+    // A body of unknown size leaves the bar empty instead of busy; a known size fills it.
+    QProgressBar& bar = *main().StatusBar1->ProgressBar1;
+    StatusBarProgress progress(bar);
+    progress.workBegin(0);
+    progress.work(5000);
+    EXPECT_GT(bar.maximum(), bar.minimum()) << "a bar without a range shows a busy animation";
+    EXPECT_EQ(bar.value(), 0);
+    progress.workBegin(1000);
+    progress.work(400);
+    EXPECT_EQ(bar.maximum(), 1000);
+    EXPECT_EQ(bar.value(), 400);
     EXPECT_EQ(main().StatusBar1->ProgressBar1->parentWidget(), main().StatusBar1);
 
     main().StatusBar1->setPanelText(0, QString());
