@@ -203,6 +203,29 @@ TEST_F(X11DesktopTest, OtherDepthsAreConvertedOrRefused)
     EXPECT_FALSE(session->server.rootPixmap("_XROOTPMAP_ID").has_value());
 }
 
+// A current.bmp that is cut short or not a picture at all is refused; the root keeps what it
+// showed.
+TEST_F(X11DesktopTest, APictureThatDoesNotDecodeLeavesTheRootAsItWas)
+{
+    SKIP_WITHOUT_XVFB();
+    constexpr int W = 24, H = 16;
+    startSession(W, H);
+    const QString path = tempPath("current.bmp");
+    saveBitmap(picture(), path);
+    setBackground("9 9 9");
+    ApplyDesktopWallpaper(system, path, ModeCentered, 0, 0);
+    const std::vector<std::uint32_t> before = session->server.rootPixels();
+    const auto pixmap = session->server.rootPixmap("_XROOTPMAP_ID");
+
+    const std::string whole = readFileBytes(toStd(path));
+    for (const std::string& bad : {whole.substr(0, whole.size() / 2), std::string("<html>")}) {
+        writeFileBytes(toStd(path), bad);
+        EXPECT_FALSE(system.desktop->reloadWallpaper(platform::SPIF_SENDWININICHANGE));
+        EXPECT_EQ(session->server.rootPixels(), before);
+        EXPECT_EQ(session->server.rootPixmap("_XROOTPMAP_ID"), pixmap);
+    }
+}
+
 TEST_F(X11DesktopTest, NoServerFailsWithinASecond)
 {
     const QString path = tempPath("current.bmp");
