@@ -37,37 +37,36 @@ Forms::Start Forms::createAll()
         Form1->OnMaxInstancesReached(guard->storedWindow());
         return Start::Duplicate;
     }
-    runGuarded(context.dialogs, [this] { Form1->FormCreate(); });
-    createRest();
-    return Start::Run;
+    return runCreationSteps();
 }
 
-void Forms::createWindows()
+Forms::Start Forms::createWindows()
 {
     buildMainWindow();
-    runGuarded(context.dialogs, [this] { Form1->FormCreate(); });
-    createRest();
+    return runCreationSteps();
 }
 
 void Forms::buildMainWindow() { Form1 = std::make_unique<TForm1>(context, *this); }
 
-// Each window is built and its creation step run to its end before the next window exists.
-void Forms::createRest()
+// Each window is built and its creation step run to its end before the next window exists. The
+// steps keep the event loop running while they download, so Exit can be chosen in between; the
+// windows not yet built then never are.
+Forms::Start Forms::runCreationSteps()
 {
+    runGuarded(context.dialogs, [this] { Form1->FormCreate(); });
     const auto create = [this](auto& slot) {
+        if (Form1->ExitRequested)
+            return false;
         slot = std::make_unique<typename std::remove_reference_t<decltype(slot)>::element_type>(
             context, *this);
         runGuarded(context.dialogs, [&slot] { slot->FormCreate(); });
+        return true;
     };
-    create(Form9);
-    create(Form2);
-    create(Form3);
-    create(Form4);
-    create(Form5);
-    create(Form6);
-    create(Form7);
-    create(Form8);
-    create(Form10);
-    create(Form11);
-    create(Form12);
+    if (!(create(Form9) && create(Form2) && create(Form3) && create(Form4) && create(Form5) &&
+          create(Form6) && create(Form7) && create(Form8) && create(Form10) && create(Form11) &&
+          create(Form12)) ||
+        Form1->ExitRequested)
+        return Start::Exit;
+    allCreated_ = true;
+    return Start::Run;
 }

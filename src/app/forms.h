@@ -20,7 +20,8 @@ class TForm12;
 // The twelve windows of the program, created once in a fixed order (each creation step relies on
 // the steps before it) and kept until the program ends. The windows reach each other through here.
 struct Forms {
-    enum class Start { Run, Duplicate, Failed };
+    // Exit: the user chose Exit before every window existed; the rest were not created.
+    enum class Start { Run, Exit, Duplicate, Failed };
 
     explicit Forms(AppContext& context);
     ~Forms();
@@ -32,7 +33,11 @@ struct Forms {
     Start createAll();
 
     // The windows and their creation steps, without the single-instance check (tests use this).
-    void createWindows();
+    Start createWindows();
+
+    // Every window exists and has run its creation step. Until then the commands of the main
+    // window and its tray, which reach the other windows, are not carried out (Exit excepted).
+    bool allCreated() const { return allCreated_; }
 
     AppContext& context;
     std::unique_ptr<InstanceGuard> guard;
@@ -52,5 +57,7 @@ struct Forms {
 
 private:
     void buildMainWindow();
-    void createRest();
+    Start runCreationSteps();
+
+    bool allCreated_ = false;
 };

@@ -65,14 +65,22 @@ TForm1::TForm1(AppContext& context, Forms& forms)
 void TForm1::connectCommands()
 {
     Dialogs& dialogs = context.dialogs;
+    // The tray is live while the other windows are still being created, and most commands reach
+    // one of them: until all exist, only Exit is carried out.
+    const auto whenCreated = [this](auto handler) {
+        return [this, handler] {
+            if (forms.allCreated())
+                handler();
+        };
+    };
     const auto on = [&](QAction* item, auto handler) {
-        connect(item, &QAction::triggered, this, guarded(dialogs, handler));
+        connect(item, &QAction::triggered, this, guarded(dialogs, whenCreated(handler)));
     };
     const auto onClick = [&](QPushButton* button, auto handler) {
-        connect(button, &QPushButton::clicked, this, guarded(dialogs, handler));
+        connect(button, &QPushButton::clicked, this, guarded(dialogs, whenCreated(handler)));
     };
-    on(Close1, [this] { Close1Click(); });
-    on(Exit1, [this] { ExitClick(); });
+    connect(Close1, &QAction::triggered, this, guarded(dialogs, [this] { Close1Click(); }));
+    connect(Exit1, &QAction::triggered, this, guarded(dialogs, [this] { ExitClick(); }));
     on(Settings1, [this] { Settings1Click(); });
     on(Settings2, [this] { Settings2Click(); });
     on(Restore1, [this] { Restore1Click(); });
@@ -118,12 +126,14 @@ void TForm1::connectCommands()
     on(UpdateProfileList1, [this] { UpdateProfileList1Click(); });
     onClick(button3, [this] { hideToTray(); });
     onClick(BitBtn2, [this] { hideToTray(); });
-    connect(ComboBox2, &QComboBox::activated, this, guarded(dialogs, [this] { ComboBox2Change(); }));
-    connect(ComboBox1, &QComboBox::activated, this, guarded(dialogs, [this] { ComboBox1Change(); }));
-    TrayIcon1->onDoubleClick = guarded(dialogs, [this] { TrayIcon1DblClick(); });
+    connect(ComboBox2, &QComboBox::activated, this,
+            guarded(dialogs, whenCreated([this] { ComboBox2Change(); })));
+    connect(ComboBox1, &QComboBox::activated, this,
+            guarded(dialogs, whenCreated([this] { ComboBox1Change(); })));
+    TrayIcon1->onDoubleClick = guarded(dialogs, whenCreated([this] { TrayIcon1DblClick(); }));
     // The application coming to the front shows the resolution again.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive)
+        if (state == Qt::ApplicationActive && forms.allCreated())
             runGuarded(context.dialogs, [this] {
                 updateScreenResolution();
                 ListProfiles();

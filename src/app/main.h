@@ -95,6 +95,9 @@ public:
     // arrives meanwhile is dropped: the running step is already setting a wallpaper).
     void FetchAutoWallpaper();
     void NextCustomWallpaper();
+    // Runs a choice the user made now, or once the step under way has ended; a later choice
+    // takes the place of one still waiting.
+    void runWhenIdle(std::function<void()> choice);
 
     // Automatic mode (mainauto.cpp).
     // The program's one download: afterwards target exists only when the transfer succeeded.
@@ -222,5 +225,6 @@ private:
     QMenu* methodMenu_ = nullptr; // tray menu "Show Method"
     bool stepRunning_ = false;
     bool catalogRefreshDeferred_ = false;
+    std::function<void()> waitingChoice_;
     std::unique_ptr<HttpProgress> httpProgress_;
 };

@@ -186,11 +186,12 @@ void TForm1::UpdateProfileList1Click() { RefreshCatalog(); }
 
 void TForm1::BitBtn6Click()
 {
-    IniFile(settingsFilePath())
-        .writeInteger(keys::AutoMode, keys::Category, ComboBox2->currentIndex());
-    forms.Form2->LoadSettings(settingsFilePath());
-    PendingList.clear();
-    FetchAutoWallpaper();
-    BitBtn6->setEnabled(false);
-    button4->setEnabled(true);
+    runWhenIdle([this, category = ComboBox2->currentIndex()] {
+        IniFile(settingsFilePath()).writeInteger(keys::AutoMode, keys::Category, category);
+        forms.Form2->LoadSettings(settingsFilePath());
+        PendingList.clear();
+        FetchAutoWallpaper();
+        BitBtn6->setEnabled(false);
+        button4->setEnabled(true);
+    });
 }

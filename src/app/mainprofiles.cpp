@@ -40,12 +40,13 @@ void TForm1::ListProfiles()
 
 void TForm1::RunSelectedProfile()
 {
-    const QString name = profileNameOfEntry(ComboBox1->currentText());
-    writeCurrentProfile(name);
-    ShowList = readProfile(name);
-    BitBtn3->setEnabled(true);
-    NextCustomWallpaper();
-    BitBtn1->setEnabled(false);
+    runWhenIdle([this, name = profileNameOfEntry(ComboBox1->currentText())] {
+        writeCurrentProfile(name);
+        ShowList = readProfile(name);
+        BitBtn3->setEnabled(true);
+        NextCustomWallpaper();
+        BitBtn1->setEnabled(false);
+    });
 }
 
 void TForm1::EditSelectedProfile()

@@ -26,6 +26,7 @@ int main(int argc, char** argv)
         SystemEvents systemEvents(*system.hotkeys);
         return QApplication::exec();
     }
+    case Forms::Start::Exit:
     case Forms::Start::Duplicate:
         return 0;
     case Forms::Start::Failed:

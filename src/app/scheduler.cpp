@@ -22,6 +22,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <utility>
+
 namespace {
 
 // What a custom step needs from the main window.
@@ -56,7 +58,11 @@ void TForm1::createTimers()
     Timer3 = new Timer(2000, false, this);
     Timer4 = new Timer(1000, true, this);
     Timer1->onTimer = guarded(context.dialogs, [this] { Timer1Timer(); });
-    Timer2->onTimer = guarded(context.dialogs, [this] { Timer2Timer(); });
+    // The show's tick needs the settings window, which may not exist yet early in the start.
+    Timer2->onTimer = guarded(context.dialogs, [this] {
+        if (forms.allCreated())
+            Timer2Timer();
+    });
     Timer3->onTimer = guarded(context.dialogs, [this] { Timer3Timer(); });
     Timer4->onTimer = guarded(context.dialogs, [this] { Timer4Timer(); });
 }
@@ -193,6 +199,17 @@ void TForm1::runStep(const std::function<void()>& step)
         catalogRefreshDeferred_ = false;
         RefreshCatalog();
     }
+    if (waitingChoice_)
+        std::exchange(waitingChoice_, nullptr)();
+}
+
+void TForm1::runWhenIdle(std::function<void()> choice)
+{
+    // Unlike a tick, a choice is what the user asked for and is never dropped.
+    if (stepRunning_)
+        waitingChoice_ = std::move(choice);
+    else
+        choice();
 }
 
 void TForm1::NextCustomWallpaper()

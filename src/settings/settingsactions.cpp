@@ -92,26 +92,26 @@ void TForm2::connectActions()
 // The focus may still move while the window's base parts are torn down.
 TForm2::~TForm2() { disconnect(qGuiApp, nullptr, this, nullptr); }
 
-// The show at program start, started and stopped through the tray's own "Start" and "Stop"
-// items. Each mode's branch reads the saved mode from the file itself.
+// The show at program start, started and stopped as the tray's "Start" and "Stop" do it.
+// Each mode's branch reads the saved mode from the file itself.
 void TForm2::startShowAtCreation()
 {
     TForm1& main = *forms.Form1;
     if (!CheckBox3->isChecked()) {
         const QString mode = defaultModeInFile();
         if (mode == QStringLiteral("auto") || mode == QStringLiteral("custom"))
-            main.Stop1->trigger();
+            main.StopShow();
         return;
     }
     if (defaultModeInFile() == QStringLiteral("auto")) {
         main.FetchAutoWallpaper();
         takeShowInterval(edit1, ComboBox1);
-        main.Start1->trigger();
+        main.StartShow();
     }
     if (defaultModeInFile() == QStringLiteral("custom")) {
         main.NextCustomWallpaper();
         takeShowInterval(edit7, ComboBox4);
-        main.Start1->trigger();
+        main.StartShow();
     }
 }
 
@@ -194,7 +194,7 @@ void TForm2::Button1Click()
             // The next fetch downloads the category's list again.
             main.PendingList.clear();
             if (ComboBox2->currentText() != categoryAtShow_)
-                main.FetchAutoWallpaper();
+                main.runWhenIdle([&main] { main.FetchAutoWallpaper(); });
         }
     }
     // Registered again without unregistering first: where LoadSettings has registered it

@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -116,6 +117,51 @@ TEST_F(AutomaticModeTest, ACatalogRefreshDuringAStepWaitsForItsEnd)
     EXPECT_FALSE(refreshedDuringStep);
     EXPECT_EQ(requestsFor("/wallpapers/cat.tsl"), 1) << "the refresh ran once the step was over";
     EXPECT_EQ(requestsFor("/profiles_new.tsl"), 1);
+}
+
+TEST_F(AutomaticModeTest, ChoicesMadeDuringAStepRunOnceItEnds)
+{
+    start();
+    main().SelectAutomaticMode();
+    service.clearRequests();
+    // A step is setting a wallpaper when the user acts; what the user chose runs right after it.
+    const auto duringAStep = [&](const std::function<void()>& choose) {
+        int steps = 0;
+        desktop->duringReload = [&] {
+            if (steps++ == 0)
+                choose();
+        };
+        main().ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
+        desktop->duringReload = nullptr;
+        return steps;
+    };
+    EXPECT_EQ(duringAStep([&] {
+                  main().ComboBox2->setCurrentIndex(5);
+                  main().BitBtn6Click();
+              }),
+              2);
+    EXPECT_EQ(requestsFor("/wallpapers/anime"), 1);
+    EXPECT_EQ(IniFile(settingsFilePath()).readInteger("AutoMode", "Category", -1), 5);
+    EXPECT_FALSE(main().BitBtn6->isEnabled());
+
+    forms->Form2->show();
+    EXPECT_EQ(duringAStep([&] {
+                  forms->Form2->ComboBox2->setCurrentIndex(7);
+                  forms->Form2->Button1->click(); // "Apply"
+              }),
+              2);
+    EXPECT_EQ(requestsFor(("/wallpapers/" + main().CategoryCodes.at(7)).toStdString()), 1);
+
+    // A later choice takes the place of one still waiting.
+    EXPECT_EQ(duringAStep([&] {
+                  main().ComboBox2->setCurrentIndex(3);
+                  main().BitBtn6Click();
+                  main().ComboBox2->setCurrentIndex(5);
+                  main().BitBtn6Click();
+              }),
+              2);
+    EXPECT_EQ(IniFile(settingsFilePath()).readInteger("AutoMode", "Category", -1), 5);
+    EXPECT_EQ(requestsFor(("/wallpapers/" + main().CategoryCodes.at(3)).toStdString()), 0);
 }
 
 TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)

@@ -210,6 +210,30 @@ TEST_F(SchedulerTest, TheTidyUpEnablesTheReloadCommandsAndClearsTheTray)
     EXPECT_EQ(main().TrayIcon1->balloon().shown, shown);
 }
 
+TEST_F(SchedulerTest, BeforeEveryWindowExistsOnlyExitIsTakenAndItEndsTheStart)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
+    writeIni("[General]\r\nDefaultMode=custom\r\n[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    forms = std::make_unique<Forms>(context);
+    bool laterWindowsMissing = false;
+    // The start's own step runs while the settings window is created and the later ones are not.
+    desktop->duringReload = [&] {
+        laterWindowsMissing = !forms->Form3 && !forms->Form4 && !forms->Form11;
+        for (QAction* command : {main().About1, main().Manage1, main().RunWizzard1,
+                                 main().Settings1, main().Restore2, main().ReloadWallpaper1})
+            command->trigger();
+        main().Timer2->onTimer();
+        main().TrayIcon1->onDoubleClick();
+        main().Exit1->trigger();
+    };
+    EXPECT_EQ(forms->createWindows(), Forms::Start::Exit);
+    EXPECT_TRUE(laterWindowsMissing);
+    EXPECT_TRUE(dialogs.questions.isEmpty()) << "the wizard's question was not asked";
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_EQ(forms->Form12, nullptr) << "no window is created after Exit";
+    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")}) << "only the start's step ran";
+}
+
 TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)
 {
     writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp"), bitmap("c.bmp")});
@@ -230,6 +254,27 @@ TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)
     desktop->duringReload = nullptr;
     main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
     EXPECT_EQ(main().ShowList, QStringList{tempPath("c.bmp")});
+}
+
+TEST_F(SchedulerTest, AProfileSelectedDuringAStepRunsOnceItEnds)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
+    writeProfile("z.tsl", {bitmap("y.bmp"), bitmap("z.bmp")});
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    start();
+    main().SelectCustomMode();
+    main().ListProfiles();
+    int steps = 0;
+    desktop->duringReload = [&] {
+        if (steps++ > 0)
+            return;
+        main().ComboBox1->setCurrentIndex(main().ComboBox1->findText("z.tsl", Qt::MatchStartsWith));
+        main().BitBtn1->click();
+    };
+    main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(main().ShowList, QStringList{tempPath("z.bmp")});
+    EXPECT_EQ(IniFile(settingsFilePath()).readString("CustomMode", "CurrentProfile", ""), "z.tsl");
 }
 
 } // namespace
