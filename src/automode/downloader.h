@@ -3,7 +3,8 @@
 #include <QString>
 
 // The download the automatic mode relies on: afterwards target exists exactly when the transfer
-// succeeded, and it holds the response body. Never throws.
+// succeeded, and it holds the response body. While the body arrives it is kept under
+// partialDownloadPath(target), never under target itself. Never throws.
 class FileDownloader {
 public:
     virtual ~FileDownloader() = default;

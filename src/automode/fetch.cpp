@@ -3,6 +3,7 @@
 #include "catalog.h"
 #include "common/collectfiles.h"
 #include "common/errors.h"
+#include "common/partialdownload.h"
 #include "common/paths.h"
 #include "common/service.h"
 #include "common/strings.h"
@@ -50,10 +51,18 @@ void removeEntry(QStringList& pending, int index, const QString& line)
         pending.removeOne(line);
 }
 
-// The picture at path at full size; a missing file fails the step.
+// The picture at path at full size; a missing file fails the step. A file that is no picture (an
+// error page served for it, a truncated bitmap) is deleted, so that the next time its entry comes
+// up it is fetched again instead of failing for good.
 QImage loadPicture(const QString& path)
 {
-    std::optional<QImage> picture = LoadPictureAsBitmap(path);
+    std::optional<QImage> picture;
+    try {
+        picture = LoadPictureAsBitmap(path);
+    } catch (const InvalidPictureError&) {
+        platform::deleteFile(toStd(path));
+        throw;
+    }
     if (!picture)
         throw AppError(QStringLiteral("The picture \"%1\" was not downloaded.").arg(path));
     return std::move(*picture);
@@ -93,6 +102,7 @@ public:
         const QString temp = userDataPath(QStringLiteral("Temp"));
         platform::createDirectory(toStd(userDataDir()));
         platform::createDirectory(toStd(temp));
+        removeAbandonedDownloads(temp);
         bmp_ = joinPath(temp, entry_.name + QStringLiteral(".bmp"));
         jpg_ = joinPath(temp, entry_.name + QStringLiteral(".jpg"));
 

@@ -1,9 +1,7 @@
 #include "download.h"
 
 #include "common/errors.h"
-#include "common/strings.h"
 #include "common/textlist.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -14,8 +12,7 @@ constexpr std::chrono::milliseconds ConnectTimeout{1000};
 void DownloadFile(HttpClient& http, const QString& url, const QString& target)
 {
     http.setConnectTimeout(ConnectTimeout);
-    if (http.get(url, target) == HttpClient::Result::Failed)
-        platform::deleteFile(toStd(target));
+    http.get(url, target);
 }
 
 QString FetchFirstLine(HttpClient& http, const QString& url, const QString& target)

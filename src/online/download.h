@@ -5,18 +5,17 @@
 #include <QString>
 
 // The three ways the program fetches one URL into one file. None shows, logs or throws anything:
-// the caller learns the outcome from the file or the result alone. A call made while the client
-// is busy (from inside its pump) fails at once and leaves target exactly as it was.
+// the caller learns the outcome from the file or the result alone. For all three, target exists
+// afterwards if and only if the answer was a 2xx and its whole body is in it: whatever target held
+// before is gone, and a failed request, or one made while the client is busy (from inside its
+// pump), leaves no target at all.
 
-// Afterwards target exists if and only if the answer was a 2xx and its whole body is in it; on
-// failure whatever target held before is gone. Connect timeout 1000 ms.
+// Fetches url into target. Connect timeout 1000 ms.
 void DownloadFile(HttpClient& http, const QString& url, const QString& target);
 
 // The first line of the body (the line end removed; a line ends at CR, LF or CR LF), or "" on
-// any failure and for an empty body. target stays, empty or partial after a failure. Connect
-// timeout 1000 ms.
+// any failure and for an empty body. The body stays in target. Connect timeout 1000 ms.
 QString FetchFirstLine(HttpClient& http, const QString& url, const QString& target);
 
-// Like DownloadFile, but keeps the client's current connect timeout, and on failure target may
-// stay, empty or partly written.
+// Like DownloadFile, but keeps the client's current connect timeout.
 void DoDownload(HttpClient& http, const QString& url, const QString& target);

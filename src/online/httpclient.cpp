@@ -1,5 +1,6 @@
 #include "httpclient.h"
 
+#include "common/partialdownload.h"
 #include "common/strings.h"
 #include "platform/files.h"
 
@@ -286,15 +287,27 @@ bool HttpClient::busy() const { return impl_->busy; }
 HttpClient::Result HttpClient::get(const QString& url, const QString& target)
 {
     Impl& d = *impl_;
+    const std::string path = toStd(target);
+    // An old file under the target's name would pass for the answer to this request, however the
+    // request ends; one that can not be deleted can not be replaced either.
+    platform::deleteFile(path);
     if (d.busy)
         return Result::Busy;
     const std::optional<std::string> address = checkedUrl(url);
-    if (!address)
+    if (!address || platform::fileExists(path))
         return Result::Failed;
-    const std::unique_ptr<platform::ExclusiveFile> file =
-        platform::createExclusiveFile(toStd(target));
+    const std::string partial = toStd(partialDownloadPath(target));
+    std::unique_ptr<platform::ExclusiveFile> file = platform::createExclusiveFile(partial);
     if (!file)
         return Result::Failed;
-    const BusyScope busy(d.busy);
-    return d.run(*address, *file) ? Result::Ok : Result::Failed;
+    bool whole = false;
+    {
+        const BusyScope busy(d.busy);
+        whole = d.run(*address, *file);
+    }
+    file.reset(); // Windows moves no file that is open
+    if (whole && platform::moveFileReplacing(partial, path))
+        return Result::Ok;
+    platform::deleteFile(partial);
+    return Result::Failed;
 }

@@ -25,8 +25,8 @@ class HttpClient {
 public:
     enum class Result {
         Ok,     // the target holds exactly the body of a 2xx answer
-        Busy,   // a request was already running: nothing sent, the target not touched
-        Failed, // anything else; the target may be missing, empty or partly written
+        Busy,   // a request was already running: nothing sent, no target
+        Failed, // anything else: no target
     };
 
     HttpClient();
@@ -47,10 +47,13 @@ public:
     void setStallTimeout(std::chrono::milliseconds timeout);
     bool busy() const;
 
-    // Fetches url into target, which is created anew (or truncated) and held exclusively for the
-    // transfer; the body is written as it arrives. Failed without creating the target when url
-    // is not plain http:// or https:// (user names in it included); Failed without sending
-    // anything when the target can not be created. Never throws; the client must outlive the call.
+    // Fetches url into target. Whatever target held is deleted first, whatever the outcome; the
+    // body is written as it arrives under partialDownloadPath(target), held exclusively, and
+    // renamed to target only once it is whole. So target exists afterwards only when the result
+    // is Ok, and never holds part of a body. Failed without sending anything when url is not
+    // plain http:// or https:// (user names in it included), when an old target can not be
+    // deleted, or when the partial file can not be created. Never throws; the client must
+    // outlive the call.
     Result get(const QString& url, const QString& target);
 
 private:

@@ -7,8 +7,11 @@
 #include "common/collectfiles.h"
 #include "common/errors.h"
 #include "common/inifile.h"
+#include "common/partialdownload.h"
 #include "common/paths.h"
 #include "common/service.h"
+#include "common/strings.h"
+#include "platform/files.h"
 #include "wallpaper/jpeg.h"
 
 #include <QBuffer>
@@ -292,6 +295,61 @@ TEST_F(FetchTest, APictureThatDoesNotDecodeFailsAndStaysInTheList)
     EXPECT_FALSE(QFile::exists(cached("broken")));
     EXPECT_TRUE(QFile::exists(userDataPath("Temp/broken.jpg"))) << "kept until it comes up again";
     EXPECT_EQ(host.caption, "Broken") << "the caption is shown before the picture is fetched";
+}
+
+TEST_F(FetchTest, AFileInTheCacheThatIsNoPictureIsDeletedAndFetchedAgainAtTheNextPick)
+{
+    publishList({pictureUrl("cat.bmp") + ";none;0"});
+    publishBitmap("cat.bmp", Qt::red);
+    const QByteArray picture = host.downloader.bodies[pictureUrl("cat.bmp")];
+    const QByteArray html = "<html><body><h1>Gone fishing</h1></body></html>";
+    for (const QByteArray& bad : {html, picture.left(picture.size() / 2)}) {
+        SCOPED_TRACE(bad.left(20).toStdString());
+        // Served so by the service.
+        QFile::remove(cached("cat"));
+        host.downloader.bodies[pictureUrl("cat.bmp")] = bad;
+        step();
+        EXPECT_EQ(host.balloons.last(), Failure);
+        EXPECT_FALSE(QFile::exists(cached("cat")));
+        host.downloader.bodies[pictureUrl("cat.bmp")] = picture;
+        const int fetched = host.downloader.count(pictureUrl("cat.bmp"));
+        step();
+        EXPECT_EQ(host.balloons.last(), Success);
+        EXPECT_EQ(host.downloader.count(pictureUrl("cat.bmp")), fetched + 1);
+        EXPECT_EQ(bytesOf(currentBitmapPath()), picture);
+
+        // Left in the cache by an earlier run.
+        writeFileBytes(toStd(cached("cat")), bad.toStdString());
+        step();
+        EXPECT_EQ(host.balloons.last(), Failure);
+        EXPECT_FALSE(QFile::exists(cached("cat")));
+        step();
+        EXPECT_EQ(host.balloons.last(), Success);
+        EXPECT_EQ(host.downloader.count(pictureUrl("cat.bmp")), fetched + 2);
+        EXPECT_EQ(bytesOf(cached("cat")), picture);
+    }
+}
+
+TEST_F(FetchTest, PartialDownloadsLeftByAKilledRunAreNeitherShownNorKept)
+{
+    publishList({pictureUrl("dawn.bmp") + ";none;0"});
+    publishBitmap("dawn.bmp", Qt::yellow);
+    const QByteArray picture = host.downloader.bodies[pictureUrl("dawn.bmp")];
+    writeFileBytes(toStd(partialDownloadPath(cached("dawn"))),
+                   picture.left(picture.size() / 2).toStdString());
+    writeFileBytes(toStd(partialDownloadPath(cached("dusk"))), "half a bitmap");
+    writeFileBytes(toStd(partialDownloadPath(userDataPath("Temp/dusk.jpg"))), "half a jpeg");
+    // One that a transfer is still writing is not abandoned.
+    const QString running = partialDownloadPath(cached("noon"));
+    const auto writer = platform::createExclusiveFile(toStd(running));
+    ASSERT_TRUE(writer);
+
+    step();
+    EXPECT_EQ(host.balloons.last(), Success);
+    EXPECT_EQ(host.downloader.count(pictureUrl("dawn.bmp")), 1);
+    EXPECT_EQ(bytesOf(currentBitmapPath()), picture);
+    EXPECT_EQ(QDir(userDataPath("Temp")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              QStringList({fileNameOf(running), "dawn.bmp"}));
 }
 
 TEST_F(FetchTest, ManagedPositionReadsTheThirdField)
