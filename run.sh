@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and starts Tapestron from the build tree, beside the local
 # wallpaper service (its generated demo collection), so Automatic Wallpaper Mode works offline.
+# Tapestron runs in place: $build/bin is its program folder, which it writes (data/cat1.tsl, ...).
 #   TAPESTRON_SERVICE_URL   use another wallpaper service; the local one is then not started
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -10,7 +10,7 @@ QString ExecutableFixture::install(const QString& folder)
 {
     const fs::path dir = fs::path(tempPath(folder).toStdString());
     fs::create_directories(dir);
-    fs::copy(fs::path(TAPESTRON_TEST_BIN_DIR) / "data", dir / "data", fs::copy_options::recursive);
+    fs::copy(TAPESTRON_TEST_DATA_DIR, dir / "data", fs::copy_options::recursive);
     fs::copy_file(TAPESTRON_EXECUTABLE, dir / "tapestron");
     return QString::fromStdString((dir / "tapestron").string());
 }

@@ -5,6 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <stdexcept>
 
@@ -45,4 +47,16 @@ int rawStatus(const std::string& response)
 {
     if (!response.starts_with("HTTP/1.1 ") || response.size() < 12) return 0;
     return std::stoi(response.substr(9, 3));
+}
+
+std::vector<std::string> crlfLines(const std::string& body)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = body.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(body.substr(start, end - start));
+    EXPECT_EQ(start, body.size()) << "text after the last CR LF";
+    for (const auto& line : lines)
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
+    return lines;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // HTTP as bytes on a socket, for what a client library would hide or tidy up: paths sent exactly
 // as written, connections closed early, bodies cut short.
@@ -18,3 +19,6 @@ RawExchange rawGet(int port, const std::string& target);
 
 // The status code of a raw response; 0 when there is none.
 int rawStatus(const std::string& response);
+
+// The lines of a text the service sends, each ended by CR LF; anything else fails the test.
+std::vector<std::string> crlfLines(const std::string& body);

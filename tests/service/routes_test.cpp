@@ -14,18 +14,6 @@
 
 namespace {
 
-std::vector<std::string> crlfLines(const std::string& body)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = body.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(body.substr(start, end - start));
-    EXPECT_EQ(start, body.size()) << "text after the last CR LF";
-    for (const auto& line : lines)
-        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << line;
-    return lines;
-}
-
 std::vector<std::string> fields(const std::string& line)
 {
     std::vector<std::string> out;

@@ -91,8 +91,7 @@ std::string prepareProgramDir(const TempDir& root)
 {
     const fs::path program = fs::path(root.path()) / "program";
     fs::create_directories(program / "plugins");
-    fs::copy(fs::path(TAPESTRON_TEST_BIN_DIR) / "data", program / "data",
-             fs::copy_options::recursive);
+    fs::copy(TAPESTRON_TEST_DATA_DIR, program / "data", fs::copy_options::recursive);
     return program.string();
 }
 

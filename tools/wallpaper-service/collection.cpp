@@ -1,9 +1,14 @@
 #include "collection.h"
 
+#include "safenames.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <utility>
 
@@ -34,6 +39,65 @@ std::string_view stem(std::string_view file, char* position)
     return base;
 }
 
+// Control characters would end a line of the lists the service sends.
+std::string printable(std::string text)
+{
+    std::replace_if(
+        text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; }, ' ');
+    return text;
+}
+
+// The entries of folder in the order of their names, so that every run sees the same order.
+std::vector<fs::directory_entry> sortedEntries(const fs::path& folder, std::error_code& ec)
+{
+    std::vector<fs::directory_entry> entries;
+    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        entries.push_back(*it);
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.path().filename().native() < b.path().filename().native();
+    });
+    return entries;
+}
+
+// Hidden entries and symbolic links are left out everywhere: a link could lead out of the folder.
+std::string hiddenOrLinked(const fs::directory_entry& entry)
+{
+    std::error_code ec;
+    if (entry.path().filename().string().starts_with(".")) return "hidden";
+    if (entry.is_symlink(ec)) return "a symbolic link, not followed";
+    return {};
+}
+
+// Why the service can not offer entry (in the served folder) as a category; empty when it may.
+std::string folderProblem(const fs::directory_entry& entry)
+{
+    std::error_code ec;
+    if (std::string problem = hiddenOrLinked(entry); !problem.empty()) return problem;
+    return entry.is_directory(ec) ? std::string() : "not in a category folder";
+}
+
+// Why the service can not offer entry (in a category folder) as a picture; empty when it can.
+std::string pictureProblem(const fs::directory_entry& entry)
+{
+    std::error_code ec;
+    if (std::string problem = hiddenOrLinked(entry); !problem.empty()) return problem;
+    if (entry.is_directory(ec)) return "a folder inside a category, not searched";
+    if (!entry.is_regular_file(ec)) return "not a regular file";
+    const std::string type = pictureContentType(entry.path().filename().string());
+    if (type.empty()) return "not a picture (only .jpg, .jpeg and .bmp files are served)";
+    errno = 0;
+    std::ifstream in(entry.path(), std::ios::binary);
+    if (!in) return errno ? std::string("unreadable: ") + std::strerror(errno) : "unreadable";
+    char head[3] = {};
+    in.read(head, sizeof head);
+    if (type == "image/jpeg" && std::memcmp(head, "\xff\xd8\xff", 3) != 0)
+        return "not a picture: holds no JPEG data";
+    if (type == "image/bmp" && std::memcmp(head, "BM", 2) != 0)
+        return "not a picture: holds no BMP data";
+    return {};
+}
+
 // The categories of the program itself (data/cat.tsl and data/profiles.tsl), in their order.
 constexpr std::array<std::pair<const char*, const char*>, 18> DemoCategoryNames{{
     {"all", "All"},
@@ -62,21 +126,12 @@ constexpr std::array<const char*, 8> DemoWords{"Morning_Light", "Deep_Field", "Q
 
 } // namespace
 
-bool isSafeSegment(std::string_view s)
-{
-    if (s.empty() || s.size() > 128 || s.front() == '.') return false;
-    return std::all_of(s.begin(), s.end(), [](char c) {
-        const auto u = static_cast<unsigned char>(c);
-        return u < 0x80 &&
-               (std::isalnum(u) || std::string_view("-._~@+").find(c) != std::string_view::npos);
-    });
-}
-
 std::string captionFromFileName(std::string_view file)
 {
-    std::string caption(stem(file, nullptr));
+    std::string caption = printable(std::string(stem(file, nullptr)));
     std::replace(caption.begin(), caption.end(), '_', ' ');
     std::replace(caption.begin(), caption.end(), '-', ' ');
+    std::replace(caption.begin(), caption.end(), ';', ',');
     return caption;
 }
 
@@ -97,35 +152,62 @@ std::string pictureContentType(std::string_view file)
     return {};
 }
 
-std::vector<ServiceCategory> scanFolder(const std::string& root)
+std::vector<ServiceCategory> scanFolder(const std::string& root,
+                                        std::vector<SkippedEntry>* skipped)
 {
     std::error_code ec;
     if (!fs::is_directory(root, ec)) throw std::runtime_error("not a folder: " + root);
+    const auto skip = [&](const std::string& path, std::string reason) {
+        if (skipped) skipped->push_back({path, std::move(reason)});
+    };
+    const std::vector<fs::directory_entry> entries = sortedEntries(root, ec);
+    if (ec) throw std::runtime_error("can not read " + root + ": " + ec.message());
+
     std::vector<ServiceCategory> categories;
-    for (const auto& dir : fs::directory_iterator(root, ec)) {
-        const std::string code = dir.path().filename().string();
-        // "cat.tsl" would be hidden behind the category list of the same path.
-        if (dir.is_symlink(ec) || !dir.is_directory(ec) || !isSafeSegment(code) ||
-            code == "cat.tsl")
+    std::vector<RealName> folders;
+    std::vector<RealName> files;
+    for (const auto& dir : entries) {
+        const std::string folder = dir.path().filename().string();
+        if (std::string problem = folderProblem(dir); !problem.empty()) {
+            skip(folder, std::move(problem));
             continue;
-        ServiceCategory category{code, code, {}};
-        std::replace(category.name.begin(), category.name.end(), '_', ' ');
-        for (const auto& entry : fs::directory_iterator(dir.path(), ec)) {
-            const std::string file = entry.path().filename().string();
-            if (entry.is_symlink(ec) || !entry.is_regular_file(ec) || !isSafeSegment(file) ||
-                pictureContentType(file).empty())
-                continue;
-            category.pictures.push_back(ServicePicture{file, captionFromFileName(file),
-                                                       positionFromFileName(file),
-                                                       entry.path().string()});
         }
-        if (category.pictures.empty()) continue;
-        std::sort(category.pictures.begin(), category.pictures.end(),
-                  [](const auto& a, const auto& b) { return a.file < b.file; });
+        const std::vector<fs::directory_entry> contents = sortedEntries(dir.path(), ec);
+        if (ec) {
+            skip(folder, "unreadable: " + ec.message());
+            continue;
+        }
+        ServiceCategory category{{}, printable(folder), {}};
+        std::replace(category.name.begin(), category.name.end(), '_', ' ');
+        for (const auto& entry : contents) {
+            const std::string file = entry.path().filename().string();
+            const std::string path = folder + "/" + file;
+            if (std::string problem = pictureProblem(entry); !problem.empty()) {
+                skip(path, std::move(problem));
+                continue;
+            }
+            const auto dot = file.rfind('.');
+            files.push_back({file.substr(0, dot), file.substr(dot), path});
+            category.pictures.push_back(ServicePicture{
+                {}, captionFromFileName(file), positionFromFileName(file), entry.path().string()});
+        }
+        if (category.pictures.empty()) {
+            skip(folder, "no pictures in it");
+            continue;
+        }
+        folders.push_back({folder, {}, folder});
         categories.push_back(std::move(category));
     }
-    std::sort(categories.begin(), categories.end(),
-              [](const auto& a, const auto& b) { return a.code < b.code; });
+
+    // One set of picture names for all categories: the client caches pictures by name alone.
+    const std::vector<std::string> codes = safeNames(folders, "category");
+    const std::vector<std::string> names = safeNames(files, "picture");
+    auto name = names.begin();
+    for (std::size_t c = 0; c < categories.size(); ++c) {
+        categories[c].code = codes[c];
+        for (auto& picture : categories[c].pictures)
+            picture.file = *name++;
+    }
     return categories;
 }
 

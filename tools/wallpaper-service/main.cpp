@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -61,12 +62,22 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
 
     try {
+        std::vector<SkippedEntry> skipped;
         WallpaperService service =
-            folder.empty() ? WallpaperService() : WallpaperService(scanFolder(folder));
+            folder.empty() ? WallpaperService() : WallpaperService(scanFolder(folder, &skipped));
+        for (const auto& entry : skipped)
+            std::fprintf(stderr, "tapestron-service: skipped %s: %s\n", entry.path.c_str(),
+                         entry.reason.c_str());
+        if (!folder.empty() && service.categories().empty())
+            std::fprintf(stderr,
+                         "tapestron-service: %s has no category: each subfolder with .jpg, .jpeg "
+                         "or .bmp pictures in it is one\n",
+                         folder.c_str());
         service.start(port, host);
-        std::printf("tapestron-service: %s on %s (%zu categories)\n",
+        const std::size_t count = service.categories().size();
+        std::printf("tapestron-service: %s on %s (%zu %s)\n",
                     folder.empty() ? "demo collection" : folder.c_str(), service.baseUrl().c_str(),
-                    service.categories().size());
+                    count, count == 1 ? "category" : "categories");
         std::fflush(stdout);
         int received = 0;
         sigwait(&endSignals, &received);
