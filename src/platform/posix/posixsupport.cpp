@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace platform::posix {
 
 void UniqueFd::reset(int fd)
@@ -34,6 +36,44 @@ bool equalsNoCase(std::string_view a, std::string_view b)
         if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     return true;
+}
+
+namespace {
+
+std::optional<std::string> environmentValue(const std::string& name)
+{
+    if (name.empty())
+        return std::nullopt;
+    if (const char* value = std::getenv(name.c_str()))
+        return value;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view variable = *entry;
+        const std::size_t equals = variable.find('=');
+        if (equals != std::string_view::npos && equalsNoCase(variable.substr(0, equals), name))
+            return std::string(variable.substr(equals + 1));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string expandEnvironmentStrings(std::string_view text)
+{
+    std::string result;
+    while (!text.empty()) {
+        const std::size_t open = text.find('%');
+        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            result += text;
+            break;
+        }
+        result += text.substr(0, open);
+        const std::string_view name = text.substr(open + 1, close - open - 1);
+        const auto value = environmentValue(std::string(name));
+        result += value ? std::string_view(*value) : text.substr(open, close - open + 1);
+        text.remove_prefix(close + 1);
+    }
+    return result;
 }
 
 std::optional<std::string> readWholeFile(const std::string& path)

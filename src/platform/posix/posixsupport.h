@@ -46,6 +46,11 @@ std::string errnoText();
 char asciiLower(char c);
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+// text with every %NAME% that names an environment variable replaced by its value, as Windows
+// expands such strings: names without regard to case where no variable has the exact name; an
+// unknown name, "%%" and a lone "%" stay as they are.
+std::string expandEnvironmentStrings(std::string_view text);
+
 // The whole file. nullopt with errno set when it can not be read (ENOENT when it is missing).
 std::optional<std::string> readWholeFile(const std::string& path);
 
