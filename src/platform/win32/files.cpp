@@ -43,8 +43,9 @@ bool moveFileReplacing(const std::string& from, const std::string& to)
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
     if (::MoveFileExW(source.c_str(), target.c_str(), flags))
         return true;
-    // The system refuses to replace a read-only file; without the attribute it may, and the
-    // attribute is put back when it still refuses.
+    // The system refuses to replace a read-only file (a rename must ask for
+    // FILE_RENAME_IGNORE_READONLY_ATTRIBUTE, which MoveFileExW does not); without the attribute it
+    // may, and the attribute is put back when it still refuses.
     const DWORD error = ::GetLastError();
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
@@ -78,21 +79,24 @@ bool copyFileReplacing(const std::string& from, const std::string& to)
     static std::atomic<unsigned> counter{0};
     const std::wstring source = toWide(from);
     std::string temporary;
-    // A name that is taken (left by a process that was ended) is passed over.
+    // A name that is taken (left by a process that was ended) is passed over, and left alone.
     for (int attempt = 0;; ++attempt) {
         temporary = to + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
                     std::to_string(counter++);
         if (::CopyFileW(source.c_str(), toWide(temporary).c_str(), TRUE))
             break;
         const DWORD error = ::GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 99) {
-            discardCopy(toWide(temporary));
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!taken || attempt == 99) {
+            if (!taken)
+                discardCopy(toWide(temporary)); // a copy that failed half way
             ::SetLastError(error);
             return false;
         }
     }
-    // CopyFileW gives the copy the source's attributes, and a read-only or hidden file at the
-    // target would make the next copy fail; the copy is a plain file, like any new one.
+    // CopyFileW gives the copy the source's attributes, and a read-only or hidden target would
+    // refuse the next copy, so the copy is made a plain file like any new one
+    // (https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-copyfilew).
     const std::wstring copy = toWide(temporary);
     const DWORD attributes = ::GetFileAttributesW(copy.c_str());
     const DWORD plain = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
