@@ -33,12 +33,16 @@ bool deleteFile(const std::string& path);
 bool moveFileNoReplace(const std::string& from, const std::string& to);
 
 // Moves a file over target, replacing it in one step (the last step of a safe whole-file write).
+// A read-only target is replaced too, as rename(2) replaces it.
 bool moveFileReplacing(const std::string& from, const std::string& to);
 
-// Copies every byte of from over to (created, or truncated when it exists), inside the system
-// where it can, as a copy command does. False when from can not be read or to can not be written;
-// to may then be partly written.
-bool copyFileContents(const std::string& from, const std::string& to);
+// Copies every byte of from into a new file beside to and moves that over to, inside the system
+// where it can, so to is always either the old file or the whole copy: a link at to is replaced,
+// never written through, and the other names of a hard-linked to keep the old contents. The copy
+// is a plain, writable file whatever the attributes or permissions of from. False when from can
+// not be read or the copy can not be written or moved; to is then as it was, and no temporary
+// file is left behind.
+bool copyFileReplacing(const std::string& from, const std::string& to);
 
 // One entry found by findFiles.
 struct FoundFile {

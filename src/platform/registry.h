@@ -27,7 +27,8 @@ std::optional<RootKey> rootKeyByName(std::string_view name);
 // The canonical name of a root key ("HKEY_CURRENT_USER").
 std::string_view rootKeyName(RootKey root);
 
-// A value as stored: REG_SZ text (UTF-8) or a REG_DWORD.
+// A value as read: REG_SZ text (UTF-8), REG_EXPAND_SZ text with its %variables% expanded, or a
+// REG_DWORD.
 using RegistryValue = std::variant<std::string, std::uint32_t>;
 
 // The per-user registry. Key paths use "\" between levels; a leading or trailing "\" is ignored,
@@ -46,6 +47,7 @@ public:
     virtual bool createKey(RootKey root, const std::string& key) = 0;
 
     // The value, or nullopt when the key or the value is missing or the value is of another type.
+    // An expandable string reads as text, its known %variables% replaced by their values.
     virtual std::optional<RegistryValue> readValue(RootKey root, const std::string& key,
                                                    const std::string& name) = 0;
 

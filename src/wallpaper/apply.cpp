@@ -9,7 +9,6 @@
 #include "platform/registry.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <string>
 
@@ -161,9 +160,8 @@ void CopyWholeFile(const QString& source, const QString& target)
     if (!in.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(source, in.errorString()));
     in.close();
-    // Truncating the target would destroy a source that is the same file.
-    if (QFileInfo(source).canonicalFilePath() == QFileInfo(target).canonicalFilePath())
-        return;
-    if (!platform::copyFileContents(toStd(source), toStd(target)))
+    // The desktop shows the target all along: it is replaced in one step by a whole copy, never
+    // written in place (which a full disk or a crash would leave half done).
+    if (!platform::copyFileReplacing(toStd(source), toStd(target)))
         throw AppError(QStringLiteral("Cannot write file \"%1\".").arg(target));
 }

@@ -62,6 +62,8 @@ void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& 
 void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSettings& settings,
                               int managedPositionHint);
 
-// Copies every byte of source over target (created or truncated). Throws AppError on a missing
-// source or a target that can not be written.
+// Copies every byte of source to target through a new file that replaces target in one step, so
+// target is always the old or the whole new picture (a link there is replaced, not followed).
+// Throws AppError on a missing source or a target that can not be written; target is then as it
+// was.
 void CopyWholeFile(const QString& source, const QString& target);

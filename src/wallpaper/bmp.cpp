@@ -2,9 +2,9 @@
 
 #include "common/errors.h"
 #include "jpeg.h"
+#include "replacingfile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -361,10 +361,11 @@ QImage decodeBitmap(const QString& path) { return BitmapReader(path).read(); }
 
 void saveBitmap(const QImage& picture, const QString& path)
 {
-    QSaveFile file(path);
     const QImage rgb = picture.format() == QImage::Format_RGB888
                            ? picture
                            : picture.convertToFormat(QImage::Format_RGB888);
-    if (!file.open(QIODevice::WriteOnly) || !rgb.save(&file, "BMP") || !file.commit())
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    ReplacingFile file(path);
+    if (!rgb.save(&file.device(), "BMP"))
+        file.failed(file.device().errorString());
+    file.commit();
 }

@@ -1,11 +1,9 @@
 #include "jpeg.h"
 
 #include "common/errors.h"
-#include "common/strings.h"
-#include "platform/files.h"
+#include "replacingfile.h"
 
 #include <QFile>
-#include <QTemporaryFile>
 
 #include <algorithm>
 #include <csetjmp>
@@ -255,50 +253,6 @@ void JpegReader::convertCmyk(JSAMPROW* rows, int count) const
         }
     }
 }
-
-// A file written beside its target under a temporary name and moved over the target only when it
-// is complete, so a failure never leaves half a file behind (the temporary one is removed).
-class ReplacingFile {
-public:
-    explicit ReplacingFile(const QString& target)
-        : target_(target), temp_(target + QStringLiteral(".XXXXXX"))
-    {
-        if (!temp_.open())
-            failed(temp_.errorString());
-    }
-
-    QFileDevice& device() { return temp_; }
-
-    void writeAt(qint64 offset, const void* data, qint64 size)
-    {
-        if (!temp_.seek(offset) || temp_.write(static_cast<const char*>(data), size) != size)
-            failed(temp_.errorString());
-    }
-
-    void commit()
-    {
-        // The usual permissions of a new file rather than the temporary file's owner-only ones.
-        temp_.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                             QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        if (!temp_.flush())
-            failed(temp_.errorString());
-        temp_.close();
-        if (temp_.error() != QFileDevice::NoError)
-            failed(temp_.errorString());
-        if (!platform::moveFileReplacing(toStd(temp_.fileName()), toStd(target_)))
-            failed(QStringLiteral("The file could not be replaced."));
-        temp_.setAutoRemove(false);
-    }
-
-private:
-    [[noreturn]] void failed(const QString& reason) const
-    {
-        throw AppError(QStringLiteral("Cannot create file \"%1\". %2").arg(target_, reason));
-    }
-
-    QString target_;
-    QTemporaryFile temp_;
-};
 
 void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes)
 {

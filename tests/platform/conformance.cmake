@@ -14,8 +14,10 @@ set(TAPESTRON_CONFORMANCE_SOURCES
     versioninfo_test.cpp
     helper.cpp
     main.cpp)
-set(TAPESTRON_CONFORMANCE_POSIX_SOURCES childprocess_posix.cpp folderattributes_posix.cpp)
-set(TAPESTRON_CONFORMANCE_WIN32_SOURCES childprocess_win32.cpp folderattributes_win32.cpp)
+set(TAPESTRON_CONFORMANCE_POSIX_SOURCES
+    childprocess_posix.cpp folderattributes_posix.cpp expandablestring_posix.cpp)
+set(TAPESTRON_CONFORMANCE_WIN32_SOURCES
+    childprocess_win32.cpp folderattributes_win32.cpp expandablestring_win32.cpp)
 # The suite's program carries the program's version resource, which the version cases read back.
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/VersionResource.cmake)
 

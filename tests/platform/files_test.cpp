@@ -14,6 +14,14 @@ using Set = std::set<std::string>;
 
 namespace {
 
+// Read-only as each system has it: the owner's write permission, or the read-only attribute.
+void makeReadOnly(const std::string& path)
+{
+    fs::permissions(path,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
 class FilesTest : public ::testing::Test {
 protected:
     std::map<std::string, FoundFile> found(const std::string& mask = "*")
@@ -59,17 +67,73 @@ TEST_F(FilesTest, CopiesReplaceTheWholeTargetAndFailCleanly)
         big[i] = char(i * 7 + i / 4096);
     writeFileBytes(dir.file("source.bin"), big);
     writeFileBytes(dir.file("target.bin"), std::string(5 * 1024 * 1024, 'x'));
-    EXPECT_TRUE(copyFileContents(dir.file("source.bin"), dir.file("target.bin")));
+    EXPECT_TRUE(copyFileReplacing(dir.file("source.bin"), dir.file("target.bin")));
     EXPECT_EQ(readFileBytes(dir.file("target.bin")), big) << "a longer old target is cut";
     EXPECT_EQ(readFileBytes(dir.file("source.bin")), big);
 
     writeFileBytes(dir.file("empty.bin"), "");
-    EXPECT_TRUE(copyFileContents(dir.file("empty.bin"), dir.file("target.bin")));
+    EXPECT_TRUE(copyFileReplacing(dir.file("empty.bin"), dir.file("target.bin")));
     EXPECT_EQ(readFileBytes(dir.file("target.bin")), "");
 
-    EXPECT_FALSE(copyFileContents(dir.file("missing.bin"), dir.file("other.bin")));
+    EXPECT_FALSE(copyFileReplacing(dir.file("missing.bin"), dir.file("other.bin")));
     EXPECT_FALSE(fileExists(dir.file("other.bin")));
-    EXPECT_FALSE(copyFileContents(dir.file("source.bin"), dir.file("nowhere/target.bin")));
+    EXPECT_FALSE(copyFileReplacing(dir.file("source.bin"), dir.file("nowhere/target.bin")));
+}
+
+// A user's picture may be read-only (or hidden): the copy of it must not be, or no later copy
+// could replace it.
+TEST_F(FilesTest, CopiesArePlainWritableFiles)
+{
+    const std::string picture = dir.file("picture.bmp");
+    const std::string current = dir.file("current.bmp");
+    writeFileBytes(picture, "the user's picture");
+    const std::uint32_t hidden = markAsHidden(picture) ? FILE_ATTRIBUTE_HIDDEN : 0;
+    makeReadOnly(picture);
+    ASSERT_EQ(found().at("picture.bmp").attributes,
+              FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE | hidden);
+
+    ASSERT_TRUE(copyFileReplacing(picture, current));
+    EXPECT_EQ(found().at("current.bmp").attributes, FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(copyFileReplacing(picture, current)) << "the next copy over it";
+
+    // A target that was left read-only and hidden is replaced all the same.
+    writeFileBytes(dir.file("next.bmp"), "next");
+    markAsHidden(current);
+    makeReadOnly(current);
+    EXPECT_TRUE(copyFileReplacing(dir.file("next.bmp"), current));
+    EXPECT_EQ(readFileBytes(current), "next");
+    EXPECT_EQ(found().at("current.bmp").attributes, FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_TRUE(deleteFile(current));
+}
+
+// The target is replaced in one step, never written in place: the other name of a hard-linked
+// target keeps its bytes, and a copy that fails leaves the old target and nothing beside it.
+TEST_F(FilesTest, CopiesReplaceTheTargetInOneStep)
+{
+    const std::string picture = dir.file("picture.bmp");
+    const std::string current = dir.file("current.bmp");
+    writeFileBytes(picture, "the user's picture");
+    writeFileBytes(dir.file("next.bmp"), "next");
+    fs::create_hard_link(picture, current);
+    EXPECT_TRUE(copyFileReplacing(dir.file("next.bmp"), current));
+    EXPECT_EQ(readFileBytes(current), "next");
+    EXPECT_EQ(readFileBytes(picture), "the user's picture");
+
+    // A profile entry that is the same file as the target.
+    fs::remove(current);
+    fs::create_hard_link(picture, current);
+    EXPECT_TRUE(copyFileReplacing(picture, current));
+    EXPECT_EQ(readFileBytes(current), "the user's picture");
+    EXPECT_EQ(readFileBytes(picture), "the user's picture");
+
+    fs::create_directory(dir.file("folder"));
+    writeFileBytes(dir.file("folder/inside.bmp"), "inside");
+    EXPECT_FALSE(copyFileReplacing(dir.file("folder"), current)) << "a source that is no file";
+    EXPECT_FALSE(copyFileReplacing(dir.file("next.bmp"), dir.file("folder")))
+        << "a target that can not be replaced";
+    EXPECT_EQ(readFileBytes(current), "the user's picture");
+    EXPECT_EQ(readFileBytes(dir.file("folder/inside.bmp")), "inside");
+    EXPECT_EQ(names("*"), (Set{".", "..", "current.bmp", "folder", "next.bmp", "picture.bmp"}));
 }
 
 TEST_F(FilesTest, FilesAndFoldersAreToldApart)
@@ -94,9 +158,7 @@ TEST_F(FilesTest, FindFilesReportsAttributesAndSizes)
 {
     writeFileBytes(dir.file("picture.jpg"), std::string(1234, 'x'));
     writeFileBytes(dir.file("locked.txt"), "12345");
-    fs::permissions(dir.file("locked.txt"),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
+    makeReadOnly(dir.file("locked.txt"));
     fs::create_directory(dir.file("folder"));
 
     const auto all = found();

@@ -9,3 +9,5 @@ std::string createHiddenFolder(const std::string& parent, const std::string& bas
 }
 
 bool markAsSystem(const std::string&) { return false; }
+
+bool markAsHidden(const std::string&) { return false; }

@@ -23,3 +23,5 @@ std::string createHiddenFolder(const std::string& parent, const std::string& bas
 }
 
 bool markAsSystem(const std::string& path) { return addAttribute(path, FILE_ATTRIBUTE_SYSTEM); }
+
+bool markAsHidden(const std::string& path) { return addAttribute(path, FILE_ATTRIBUTE_HIDDEN); }

@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <map>
+#include <set>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -34,6 +39,42 @@ TEST(PosixFilesTest, DotNamesLinksAndSpecialFiles)
     EXPECT_EQ(all.at("linked.bmp").attributes, FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(all.at("linked.bmp").size, 6u);
     EXPECT_EQ(all.count("dangling") + all.count("pipe"), 0u);
+}
+
+// A symbolic link at the target is replaced, not written through; a copy that the system stops
+// half way (here at a limit on the size of files) leaves the old target and no temporary file.
+TEST(PosixFilesTest, CopiesReplaceLinksAndSurviveWritesThatStopHalfWay)
+{
+    TempDir dir;
+    const std::string current = dir.file("current.bmp");
+    const std::string next(300'000, 'n');
+    writeFileBytes(dir.file("picture.bmp"), "the user's picture");
+    writeFileBytes(dir.file("next.bmp"), next);
+    writeFileBytes(dir.file("big.bmp"), std::string(768'054, 'b'));
+    fs::create_symlink(dir.file("picture.bmp"), current);
+    ASSERT_TRUE(copyFileReplacing(dir.file("next.bmp"), current));
+    EXPECT_FALSE(fs::is_symlink(current));
+    EXPECT_EQ(readFileBytes(current), next);
+    EXPECT_EQ(readFileBytes(dir.file("picture.bmp")), "the user's picture");
+
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the process
+        const rlimit limit{400'000, 400'000};
+        ::_exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 &&
+                        !copyFileReplacing(dir.file("big.bmp"), current)
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the copy was not stopped";
+    EXPECT_EQ(readFileBytes(current), next);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"big.bmp", "current.bmp", "next.bmp", "picture.bmp"}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "childprocess.h"
+#include "expandablestring.h"
 #include "registrytest.h"
 
 using platform::RegistryValue;
@@ -93,6 +94,29 @@ TEST_F(RegistryTest, TextSurvivesTheRoundTrip)
     for (std::size_t i = 0; i < samples.size(); ++i)
         EXPECT_EQ(read("Sample " + std::to_string(i)), RegistryValue(samples[i])) << i;
     EXPECT_EQ(read("odd \"name\" \\ here"), text("ok"));
+}
+
+// Another program may store a path as an expandable string; it reads with its variables
+// replaced, as the system's own readers see it. Plain text is never expanded.
+TEST_F(RegistryTest, ExpandableStringsReadExpanded)
+{
+    ScopedEnv pictures("TAPESTRON_TEST_PICTURES", "D:\\Pictures");
+    ScopedEnv unset("TAPESTRON_TEST_UNSET", std::nullopt);
+    ASSERT_TRUE(registry->createKey(User, TestKey));
+    ASSERT_TRUE(writeExpandableString(TestKey, "Wallpaper", "%TAPESTRON_TEST_PICTURES%\\lake.bmp"));
+    ASSERT_TRUE(writeExpandableString(TestKey, "AnyCase", "%tapestron_test_pictures%"));
+    ASSERT_TRUE(writeExpandableString(TestKey, "Unknown", "%TAPESTRON_TEST_UNSET%\\a %% 100%"));
+    registry->writeString(User, TestKey, "Plain", "%TAPESTRON_TEST_PICTURES%");
+    EXPECT_EQ(read("Wallpaper"), text("D:\\Pictures\\lake.bmp"));
+    EXPECT_EQ(read("AnyCase"), text("D:\\Pictures"));
+    EXPECT_EQ(read("Unknown"), text("%TAPESTRON_TEST_UNSET%\\a %% 100%"));
+    EXPECT_EQ(read("Plain"), text("%TAPESTRON_TEST_PICTURES%"));
+
+    // Other writes keep the value's type; writing text over it makes it plain text.
+    registry->writeString(User, TestKey, "Other", "x");
+    EXPECT_EQ(read("Wallpaper"), text("D:\\Pictures\\lake.bmp"));
+    registry->writeString(User, TestKey, "Wallpaper", "%TAPESTRON_TEST_PICTURES%");
+    EXPECT_EQ(read("Wallpaper"), text("%TAPESTRON_TEST_PICTURES%"));
 }
 
 TEST_F(RegistryTest, KeysFormATree)

@@ -3,6 +3,8 @@
 
 #include "common/errors.h"
 #include "common/strings.h"
+#include "wallpaper/apply.h"
+#include "wallpaper/bmp.h"
 #include "wallpaper/jpeg.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QtEndian>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include <jpeglib.h>
@@ -263,6 +266,30 @@ TEST_F(JpegTest, EncodedJpegsReplaceTheFileWhole)
     EXPECT_TRUE(d.starts_with("\xFF\xD8") && d.ends_with("\xFF\xD9"));
     EXPECT_NE(d.find("\xFF\xC0"), std::string::npos); // baseline frame
     EXPECT_LT(meanDifference(decodeJpeg(in("out.jpg")), makeTestImage(200, 120)), 3.0);
+}
+
+// current.bmp made a link to a picture of the user's: every way of writing a bitmap replaces the
+// link and leaves the user's picture as it was.
+TEST_F(JpegTest, BitmapsReplaceALinkAtTheTargetInsteadOfWritingThroughIt)
+{
+    namespace fs = std::filesystem;
+    writeTestJpeg(in("in.jpg"), 32, 24);
+    writeFileBytes(toStd(in("in.bmp")), "a bitmap to copy");
+    writeFileBytes(toStd(in("user.bmp")), "the user's picture");
+    const std::vector<std::pair<const char*, std::function<void()>>> writers = {
+        {"convert", [&] { ConvertJpegToBitmapFile(in("in.jpg"), target()); }},
+        {"save", [&] { saveBitmap(makeTestImage(32, 24), target()); }},
+        {"copy", [&] { CopyWholeFile(in("in.bmp"), target()); }},
+    };
+    for (const auto& [name, write] : writers) {
+        fs::remove(toStd(target()));
+        fs::create_symlink(toStd(in("user.bmp")), toStd(target()));
+        write();
+        EXPECT_FALSE(fs::is_symlink(toStd(target()))) << name;
+        EXPECT_TRUE(QFile::exists(target())) << name;
+        EXPECT_EQ(readFileBytes(toStd(in("user.bmp"))), "the user's picture") << name;
+        EXPECT_EQ(QDir(outDir()).entryList(QDir::Files), QStringList{"current.bmp"}) << name;
+    }
 }
 
 } // namespace

@@ -50,6 +50,40 @@ struct DirCloser {
 
 bool isHiddenName(std::string_view name) { return name.size() > 1 && name.front() == '.' && name != ".."; }
 
+// Every byte from in to out. The kernel copies between the page caches itself; a file system that
+// can not do that (or an older kernel) gets the plain loop.
+bool copyAll(int in, int out)
+{
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        if (copied == 0)
+            return true;
+        if (copied < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+                return false;
+            break;
+        }
+    }
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t count = ::read(in, buffer.data(), buffer.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return count == 0;
+        for (ssize_t done = 0; done < count;) {
+            const ssize_t written = ::write(out, buffer.data() + done, std::size_t(count - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            done += written;
+        }
+    }
+}
+
 } // namespace
 
 char pathSeparator() { return '/'; }
@@ -104,44 +138,13 @@ bool moveFileReplacing(const std::string& from, const std::string& to)
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool copyFileContents(const std::string& from, const std::string& to)
+bool copyFileReplacing(const std::string& from, const std::string& to)
 {
     const posix::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in)
         return false;
-    const posix::UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!out)
-        return false;
-    // The kernel copies between the page caches itself; a file system that can not do that
-    // (or an older kernel) gets the plain loop.
-    for (;;) {
-        const ssize_t copied = ::copy_file_range(in.get(), nullptr, out.get(), nullptr, 1 << 30, 0);
-        if (copied == 0)
-            return true;
-        if (copied < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-                return false;
-            break;
-        }
-    }
-    std::vector<char> buffer(1 << 20);
-    for (;;) {
-        const ssize_t count = ::read(in.get(), buffer.data(), buffer.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return count == 0;
-        for (ssize_t done = 0; done < count;) {
-            const ssize_t written = ::write(out.get(), buffer.data() + done, std::size_t(count - done));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return false;
-            done += written;
-        }
-    }
+    posix::ReplacementFile out(to);
+    return out && copyAll(in.get(), out.fd()) && out.commit();
 }
 
 std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)

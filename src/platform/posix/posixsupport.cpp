@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+extern char** environ;
+
 namespace platform::posix {
 
 void UniqueFd::reset(int fd)
@@ -34,6 +36,44 @@ bool equalsNoCase(std::string_view a, std::string_view b)
         if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     return true;
+}
+
+namespace {
+
+std::optional<std::string> environmentValue(const std::string& name)
+{
+    if (name.empty())
+        return std::nullopt;
+    if (const char* value = std::getenv(name.c_str()))
+        return value;
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string_view variable = *entry;
+        const std::size_t equals = variable.find('=');
+        if (equals != std::string_view::npos && equalsNoCase(variable.substr(0, equals), name))
+            return std::string(variable.substr(equals + 1));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string expandEnvironmentStrings(std::string_view text)
+{
+    std::string result;
+    while (!text.empty()) {
+        const std::size_t open = text.find('%');
+        const std::size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+        if (close == std::string_view::npos) {
+            result += text;
+            break;
+        }
+        result += text.substr(0, open);
+        const std::string_view name = text.substr(open + 1, close - open - 1);
+        const auto value = environmentValue(std::string(name));
+        result += value ? std::string_view(*value) : text.substr(open, close - open + 1);
+        text.remove_prefix(close + 1);
+    }
+    return result;
 }
 
 std::optional<std::string> readWholeFile(const std::string& path)
@@ -90,42 +130,49 @@ std::string resolvedTarget(const std::string& path)
 
 } // namespace
 
-bool replaceFileContents(const std::string& path, const std::string& bytes)
+ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target))
 {
     static std::atomic<unsigned> counter{0};
+    // O_EXCL with mode 0666 lets the umask decide the permissions, as for any other file the
+    // user creates; a name that is taken (left by a process that was killed) is passed over.
+    for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
+        temporary_ =
+            target_ + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        fd_.reset(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd_ && errno != EEXIST)
+            break;
+    }
+    if (!fd_)
+        temporary_.clear(); // nothing was made, so nothing is removed
+}
+
+ReplacementFile::~ReplacementFile()
+{
+    if (committed_ || temporary_.empty())
+        return;
+    const int saved = errno; // the caller may be about to report it
+    fd_.reset();
+    ::unlink(temporary_.c_str());
+    errno = saved;
+}
+
+bool ReplacementFile::commit()
+{
+    if (!fd_ || ::fsync(fd_.get()) != 0 || ::close(fd_.release()) != 0 ||
+        ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        return false;
+    committed_ = true;
+    return true;
+}
+
+bool replaceFileContents(const std::string& path, const std::string& bytes)
+{
     const std::string target = resolvedTarget(path);
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-
-    // O_EXCL with mode 0666 lets the umask decide the permissions of a new file, as for any
-    // other file the user creates.
-    std::string temp;
-    UniqueFd fd;
-    for (int attempt = 0; attempt < 100 && !fd; ++attempt) {
-        temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd && errno != EEXIST)
-            return false;
-    }
-    if (!fd)
-        return false;
-
-    bool ok = writeAll(fd.get(), bytes);
-    if (ok && exists)
-        ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
-    if (ok)
-        ok = ::fsync(fd.get()) == 0;
-    if (ok)
-        ok = ::close(fd.release()) == 0;
-    if (ok)
-        ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        const int saved = errno;
-        fd.reset();
-        ::unlink(temp.c_str());
-        errno = saved;
-    }
-    return ok;
+    ReplacementFile file(target);
+    return file && writeAll(file.fd(), bytes) &&
+           (!exists || ::fchmod(file.fd(), existing.st_mode & 07777) == 0) && file.commit();
 }
 
 bool existingFileWritable(const std::string& path)

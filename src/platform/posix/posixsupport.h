@@ -46,13 +46,44 @@ std::string errnoText();
 char asciiLower(char c);
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+// text with every %NAME% that names an environment variable replaced by its value, as Windows
+// expands such strings: names without regard to case where no variable has the exact name; an
+// unknown name, "%%" and a lone "%" stay as they are.
+std::string expandEnvironmentStrings(std::string_view text);
+
 // The whole file. nullopt with errno set when it can not be read (ENOENT when it is missing).
 std::optional<std::string> readWholeFile(const std::string& path);
 
-// Replaces the file's contents in one step: the bytes go to a temporary file in the same folder
-// that is then renamed over the target, so a reader (or a crash) never sees half a file. A
-// symbolic link is followed and its target replaced; the target's permissions are kept. False,
-// with errno set, on failure; the target is untouched then.
+// A new file beside target that takes target's name in one step (rename), so a reader, a full
+// disk or a crash sees either the old file or the whole new one, never half of it. Whatever is
+// at target, a symbolic link included, is replaced, never written through. Without a successful
+// commit() the new file is removed again when the object goes.
+class ReplacementFile {
+public:
+    // Creates the file with the usual permissions of a new file. Test it with the bool operator;
+    // errno says why it could not be made.
+    explicit ReplacementFile(std::string target);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    explicit operator bool() const { return bool(fd_); }
+    int fd() const { return fd_.get(); }
+
+    // Flushes the data to the disk, closes the file and renames it over target. False, with errno
+    // set, when any step fails; target is untouched then.
+    bool commit();
+
+private:
+    std::string target_;
+    std::string temporary_;
+    UniqueFd fd_;
+    bool committed_ = false;
+};
+
+// Replaces the file's contents in one step through a ReplacementFile. A symbolic link is followed
+// and its target replaced; the target's permissions are kept. False, with errno set, on failure;
+// the target is untouched then.
 bool replaceFileContents(const std::string& path, const std::string& bytes);
 
 // False, with errno set, when the existing file at path can not be opened for writing. A missing

@@ -101,13 +101,15 @@ std::optional<RegValueEntry> readData(std::string_view data)
         entry.kind = RegValueEntry::Kind::Dword;
         return entry;
     }
-    if (startsWithNoCase(data, "hex(1):")) {
+    const bool expandable = startsWithNoCase(data, "hex(2):");
+    if (expandable || startsWithNoCase(data, "hex(1):")) {
         auto bytes = readHexBytes(data.substr(7));
         if (!bytes)
             return std::nullopt;
         // The stored data carries its terminating null character.
         while (bytes->size() >= 2 && bytes->compare(bytes->size() - 2, 2, std::string(2, '\0')) == 0)
             bytes->resize(bytes->size() - 2);
+        entry.kind = expandable ? RegValueEntry::Kind::ExpandString : RegValueEntry::Kind::String;
         entry.text = utf16leToUtf8(*bytes);
         return entry;
     }
@@ -217,6 +219,8 @@ std::string valueLine(const RegValueEntry& value)
     }
     case RegValueEntry::Kind::Other:
         return line + value.text;
+    case RegValueEntry::Kind::ExpandString:
+        return hexList(line + "hex(2):", utf8ToUtf16le(value.text) + std::string(2, '\0'));
     case RegValueEntry::Kind::String:
         break;
     }

@@ -20,9 +20,10 @@ namespace platform::posix {
 
 struct RegValueEntry {
     enum class Kind {
-        String, // REG_SZ: "text" or hex(1):
-        Dword,  // dword:xxxxxxxx
-        Other,  // any other type; kept as the raw text after "=" and written back unchanged
+        String,       // REG_SZ: "text" or hex(1):
+        ExpandString, // REG_EXPAND_SZ: hex(2):, text kept unexpanded
+        Dword,        // dword:xxxxxxxx
+        Other,        // any other type; kept as the raw text after "=" and written back unchanged
     };
     std::string name; // "" is the default value ("@")
     Kind kind = Kind::String;

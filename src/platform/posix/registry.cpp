@@ -124,6 +124,8 @@ public:
             switch (value.kind) {
             case RegValueEntry::Kind::String:
                 return value.text;
+            case RegValueEntry::Kind::ExpandString:
+                return posix::expandEnvironmentStrings(value.text);
             case RegValueEntry::Kind::Dword:
                 return value.dword;
             case RegValueEntry::Kind::Other:

@@ -2,6 +2,9 @@
 
 #include "win32support.h"
 
+#include <atomic>
+#include <string>
+
 namespace platform {
 
 using win32::toWide;
@@ -35,13 +38,78 @@ bool moveFileNoReplace(const std::string& from, const std::string& to)
 
 bool moveFileReplacing(const std::string& from, const std::string& to)
 {
-    return ::MoveFileExW(toWide(from).c_str(), toWide(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const std::wstring source = toWide(from);
+    const std::wstring target = toWide(to);
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (::MoveFileExW(source.c_str(), target.c_str(), flags))
+        return true;
+    // The system refuses to replace a read-only file (a rename must ask for
+    // FILE_RENAME_IGNORE_READONLY_ATTRIBUTE, which MoveFileExW does not); without the attribute it
+    // may, and the attribute is put back when it still refuses.
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) !=
+            FILE_ATTRIBUTE_READONLY ||
+        !::SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY})) {
+        ::SetLastError(error);
+        return false;
+    }
+    if (::MoveFileExW(source.c_str(), target.c_str(), flags))
+        return true;
+    const DWORD again = ::GetLastError();
+    ::SetFileAttributesW(target.c_str(), attributes);
+    ::SetLastError(again);
+    return false;
 }
 
-bool copyFileContents(const std::string& from, const std::string& to)
+namespace {
+
+// Removes a partial or unused copy, whatever attributes it was given.
+void discardCopy(const std::wstring& path)
 {
-    return ::CopyFileW(toWide(from).c_str(), toWide(to).c_str(), FALSE) != 0;
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(path.c_str());
+}
+
+} // namespace
+
+bool copyFileReplacing(const std::string& from, const std::string& to)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::wstring source = toWide(from);
+    std::string temporary;
+    // A name that is taken (left by a process that was ended) is passed over, and left alone.
+    for (int attempt = 0;; ++attempt) {
+        temporary = to + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
+                    std::to_string(counter++);
+        if (::CopyFileW(source.c_str(), toWide(temporary).c_str(), TRUE))
+            break;
+        const DWORD error = ::GetLastError();
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!taken || attempt == 99) {
+            if (!taken)
+                discardCopy(toWide(temporary)); // a copy that failed half way
+            ::SetLastError(error);
+            return false;
+        }
+    }
+    // CopyFileW gives the copy the source's attributes, and a read-only or hidden target would
+    // refuse the next copy, so the copy is made a plain file like any new one
+    // (https://learn.microsoft.com/windows/win32/api/winbase/nf-winbase-copyfilew).
+    const std::wstring copy = toWide(temporary);
+    const DWORD attributes = ::GetFileAttributesW(copy.c_str());
+    const DWORD plain = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                            FILE_ATTRIBUTE_SYSTEM};
+    if (attributes == INVALID_FILE_ATTRIBUTES ||
+        !::SetFileAttributesW(copy.c_str(), plain ? plain : FILE_ATTRIBUTE_NORMAL) ||
+        !moveFileReplacing(temporary, to)) {
+        const DWORD error = ::GetLastError();
+        discardCopy(copy);
+        ::SetLastError(error);
+        return false;
+    }
+    return true;
 }
 
 std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)

@@ -49,6 +49,24 @@ UniqueKey openKey(RootKey root, const std::string& key, REGSAM access)
     return UniqueKey(handle);
 }
 
+// The text with its %variables% replaced by their values, as the system's own readers of an
+// expandable string (REG_EXPAND_SZ) see it; unknown variables stay as written.
+std::wstring expanded(const std::wstring& text)
+{
+    std::wstring result(text.size() + 1, L'\0');
+    for (;;) {
+        const DWORD needed = ::ExpandEnvironmentStringsW(text.c_str(), result.data(),
+                                                         static_cast<DWORD>(result.size()));
+        if (needed == 0)
+            return text;
+        if (needed <= result.size()) {
+            result.resize(needed - 1); // without the terminator
+            return result;
+        }
+        result.resize(needed);
+    }
+}
+
 class Win32Registry final : public Registry {
 public:
     bool keyExists(RootKey root, const std::string& key) override
@@ -90,14 +108,14 @@ public:
                 std::memcpy(&value, data.data(), sizeof value);
                 return static_cast<std::uint32_t>(value);
             }
-            if (type != REG_SZ)
+            if (type != REG_SZ && type != REG_EXPAND_SZ)
                 return std::nullopt;
             std::wstring text(size / sizeof(wchar_t), L'\0');
             std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
             // Stored data normally ends in one terminator, but nothing forces a writer to add it.
             if (!text.empty() && text.back() == L'\0')
                 text.pop_back();
-            return toUtf8(text);
+            return toUtf8(type == REG_EXPAND_SZ ? expanded(text) : text);
         }
     }
 

@@ -91,7 +91,7 @@ std::vector<std::pair<unsigned long, std::string>> published(const Parts& parts)
     return found;
 }
 
-// Writes the new name through a temporary one, then drops all but the newest two.
+// Writes the new name (write makes the whole file or nothing), then drops all but the newest two.
 template <class Write>
 std::optional<std::string> publish(const std::string& picture, const std::string& extension,
                                    Write&& write)
@@ -105,11 +105,8 @@ std::optional<std::string> publish(const std::string& picture, const std::string
         next = 1;
     const std::string target =
         parts.folder + "." + parts.stem + "-" + std::to_string(next) + extension;
-    const std::string temporary = target + ".part";
-    if (!write(temporary) || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    if (!write(target))
         return std::nullopt;
-    }
     for (const auto& [number, name] : before)
         if (number + 1 != next)
             ::unlink((parts.folder + name).c_str());
@@ -126,8 +123,8 @@ void putLittleEndian(std::string& bytes, std::uint32_t value, int size)
 
 std::optional<std::string> publishPicture(const std::string& picture)
 {
-    return publish(picture, extensionOf(picture), [&](const std::string& temporary) {
-        return copyFileContents(picture, temporary);
+    return publish(picture, extensionOf(picture), [&](const std::string& target) {
+        return copyFileReplacing(picture, target);
     });
 }
 
@@ -170,21 +167,8 @@ std::optional<std::string> publishCanvas(const std::string& picture,
         }
         bytes += line;
     }
-    return publish(picture, ".bmp", [&](const std::string& temporary) {
-        const UniqueFd fd(
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-        if (!fd)
-            return false;
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t written = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return false;
-            done += static_cast<std::size_t>(written);
-        }
-        return true;
-    });
+    return publish(picture, ".bmp",
+                   [&](const std::string& target) { return replaceFileContents(target, bytes); });
 }
 
 bool isPublishedFrom(const std::string& candidate, const std::string& picture)
