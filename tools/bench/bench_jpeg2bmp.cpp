@@ -1,4 +1,6 @@
-// Times ConvertJpegToBitmapFile against libjpeg-turbo's own "djpeg -bmp" on a 3840x2160 JPEG.
+// Times ConvertJpegToBitmapFile against libjpeg-turbo's own "djpeg" on a 3840x2160 JPEG: "-ppm"
+// is the same decode written top-down as it comes, the fair yardstick; "-bmp" also reorders the
+// rows bottom-up as a bitmap needs, which costs djpeg a buffer of the whole picture.
 //
 //   bench-jpeg2bmp [--runs N] [--djpeg PATH] [--keep DIR] [--input FILE]
 //
@@ -16,25 +18,19 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
-
 namespace {
 
 using namespace bench;
 
-bool runDjpeg(const std::string& djpeg, const std::string& input, const std::string& output)
+bool runDjpeg(const std::string& djpeg, const char* format, const std::string& input,
+              const std::string& output)
 {
-    return spawnAndWait({djpeg, "-bmp", "-outfile", output, input});
+    return spawnAndWait({djpeg, format, "-outfile", output, input});
 }
 
 // The pixel arrays of two bottom-up 24-bit bitmaps (the headers may differ in resolution).
@@ -94,27 +90,30 @@ int main(int argc, char** argv)
         const QString ours = dir + QStringLiteral("/ours.bmp");
         const QString theirs = dir + QStringLiteral("/djpeg.bmp");
         const std::string in8 = input.toStdString(), theirs8 = theirs.toStdString();
+        const std::string ppm8 = (dir + QStringLiteral("/djpeg.ppm")).toStdString();
 
         // One untimed round each: page cache, library loading, first-touch allocations.
         ConvertJpegToBitmapFile(input, ours);
-        if (!runDjpeg(djpeg, in8, theirs8)) {
+        if (!runDjpeg(djpeg, "-bmp", in8, theirs8) || !runDjpeg(djpeg, "-ppm", in8, ppm8)) {
             std::fprintf(stderr, "bench-jpeg2bmp: could not run %s\n", djpeg.c_str());
             return 1;
         }
-        std::vector<double> oursMs, djpegMs;
+        std::vector<double> oursMs, djpegMs, ppmMs;
         for (int round = 0; round < runs; ++round) {
             auto start = Clock::now();
             ConvertJpegToBitmapFile(input, ours);
-            oursMs.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            oursMs.push_back(msSince(start));
             start = Clock::now();
-            if (!runDjpeg(djpeg, in8, theirs8))
+            if (!runDjpeg(djpeg, "-bmp", in8, theirs8))
                 return 1;
-            djpegMs.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+            djpegMs.push_back(msSince(start));
+            start = Clock::now();
+            if (!runDjpeg(djpeg, "-ppm", in8, ppm8))
+                return 1;
+            ppmMs.push_back(msSince(start));
         }
         const QImage probe = decodeJpeg(input);
-        const double a = median(oursMs), b = median(djpegMs);
+        const double a = median(oursMs), b = median(djpegMs), c = median(ppmMs);
         std::printf("JPEG -> 24-bit BMP, %s (%dx%d, %lld bytes), %d alternating rounds\n",
                     in8.c_str(), probe.width(), probe.height(),
                     static_cast<long long>(QFile(input).size()), runs);
@@ -122,7 +121,10 @@ int main(int argc, char** argv)
                     *std::min_element(oursMs.begin(), oursMs.end()));
         std::printf("  djpeg -bmp -outfile      median %7.2f ms  (min %7.2f)\n", b,
                     *std::min_element(djpegMs.begin(), djpegMs.end()));
-        std::printf("  ratio ours/djpeg         %.3f   (target <= 1.2)\n", a / b);
+        std::printf("  djpeg -ppm -outfile      median %7.2f ms  (min %7.2f)\n", c,
+                    *std::min_element(ppmMs.begin(), ppmMs.end()));
+        std::printf("  ratio ours/djpeg -bmp    %.3f   (target <= 1.2)\n", a / b);
+        std::printf("  ratio ours/djpeg -ppm    %.3f   (target <= 1.1)\n", a / c);
         std::printf("  pixels identical         %s\n", samePixels(ours, theirs) ? "yes" : "NO");
     } catch (const AppError& error) {
         std::fprintf(stderr, "bench-jpeg2bmp: %s\n", error.what());

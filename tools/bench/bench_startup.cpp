@@ -11,8 +11,8 @@
 #include "app/forms.h"
 #include "benchsupport.h"
 #include "common/context.h"
-#include "common/dialogs.h"
 #include "platform/platform.h"
+#include "printingdialogs.h"
 #include "wallpaper/desktoppainter.h"
 
 #include <QApplication>
@@ -32,40 +32,13 @@ namespace {
 
 using namespace bench;
 
-class PrintingDialogs : public Dialogs {
-public:
-    void showMessage(const QString& text) override { print("message", text); }
-    void showError(const QString& text) override { print("error", text); }
-    bool askYesNo(const QString& text) override
-    {
-        print("question", text);
-        return false;
-    }
-    std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
-
-private:
-    static void print(const char* kind, const QString& text)
-    {
-        std::fprintf(stderr, "bench-startup: %s: %s\n", kind, qPrintable(text));
-    }
-};
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return -1;
-}
-
 int child(int argc, char** argv, const char* out)
 {
     const Clock::time_point entry = Clock::now();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
     QApplication::setQuitOnLastWindowClosed(false);
-    PrintingDialogs dialogs;
+    PrintingDialogs dialogs("bench-startup");
     platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
     AppContext context{system, dialogs, QStringLiteral(TAPESTRON_BENCH_PROGRAM_DIR)};
     Forms forms(context);
@@ -75,7 +48,7 @@ int child(int argc, char** argv, const char* out)
     QTimer::singleShot(0, [&] { startMs = msSince(entry); });
     QTimer::singleShot(1000, [] { QApplication::quit(); });
     QApplication::exec();
-    std::ofstream(out) << startMs << ' ' << residentKiB() << '\n';
+    std::ofstream(out) << startMs << ' ' << statusKiB("VmRSS") << '\n';
     return 0;
 }
 

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -62,6 +65,16 @@ bool spawnAndWait(std::vector<std::string> args, bool discardOutput)
     int status = 0;
     return started && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
+}
+
+long statusKiB(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    const std::size_t length = std::strlen(field);
+    for (std::string line; std::getline(status, line);)
+        if (line.compare(0, length, field) == 0 && line.size() > length && line[length] == ':')
+            return std::atol(line.c_str() + length + 1);
+    return -1;
 }
 
 } // namespace bench

@@ -22,4 +22,7 @@ QImage makeBenchImage(int width, int height);
 // goes to /dev/null when discardOutput is set.
 bool spawnAndWait(std::vector<std::string> args, bool discardOutput = false);
 
+// A "kB" line of /proc/self/status, such as "VmRSS" or "VmHWM", in KiB; -1 where there is none.
+long statusKiB(const char* field);
+
 } // namespace bench

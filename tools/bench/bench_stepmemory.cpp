@@ -1,0 +1,116 @@
+// The program's memory around one automatic step on a 3840x2160 picture: resident before the step
+// (after a second of idling from the start), resident a second after the step, and the peak. Each
+// run is a fresh process built as the program's entry builds it, against the local wallpaper
+// service run by this parent on loopback, with its own APPDATA, registry file and program folder.
+//
+//   bench-stepmemory [--runs N]
+
+#include "app/forms.h"
+#include "app/main.h"
+#include "app/trayicon.h"
+#include "benchsupport.h"
+#include "common/context.h"
+#include "platform/platform.h"
+#include "printingdialogs.h"
+#include "service.h"
+#include "wallpaper/desktoppainter.h"
+#include "wallpaper/jpeg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace bench;
+
+const QString Success = QStringLiteral("New Wallpaper set successfully!");
+
+int child(int argc, char** argv, const std::string& programDir, const char* out)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    PrintingDialogs dialogs("bench-stepmemory");
+    platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
+    AppContext context{system, dialogs, QString::fromStdString(programDir)};
+    Forms forms(context);
+    if (forms.createAll() != Forms::Start::Run)
+        return 1;
+    long before = 0;
+    QTimer::singleShot(1000, [&] {
+        before = statusKiB("VmRSS");
+        forms.Form1->ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
+        QTimer::singleShot(1000, [] { QApplication::quit(); });
+    });
+    QApplication::exec();
+    if (forms.Form1->TrayIcon1->balloon().text != Success) // the tidy-up has not run yet
+        std::fprintf(stderr, "bench-stepmemory: the step did not succeed\n");
+    std::ofstream(out) << before << ' ' << statusKiB("VmRSS") << ' ' << statusKiB("VmHWM") << '\n';
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == "--child")
+        return child(argc, argv, argv[2], argv[3]);
+    int runs = 5;
+    if (argc == 3 && std::string(argv[1]) == "--runs")
+        runs = std::max(1, std::atoi(argv[2]));
+    else if (argc != 1) {
+        std::fprintf(stderr, "usage: bench-stepmemory [--runs N]\n");
+        return 2;
+    }
+
+    QTemporaryDir scratch;
+    const std::string dir = scratch.path().toStdString();
+    std::filesystem::create_directories(dir + "/pictures/bench");
+    encodeJpeg(makeBenchImage(3840, 2160),
+               QString::fromStdString(dir + "/pictures/bench/Bench_Mountains.jpg"), 90);
+    WallpaperService service(scanFolder(dir + "/pictures"));
+    service.start();
+    setenv("TAPESTRON_SERVICE_URL", service.baseUrl().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("TAPESTRON_DESKTOP", "none", 1); // the user's desktop keeps its wallpaper
+
+    std::vector<double> before, after, peak;
+    for (int run = 0; run < runs; ++run) {
+        const std::string runDir = dir + "/run" + std::to_string(run);
+        std::filesystem::create_directories(runDir + "/appdata");
+        std::filesystem::create_directories(runDir + "/program/plugins");
+        // The run's catalog refresh writes into the program folder, never into the build's.
+        std::filesystem::copy(TAPESTRON_BENCH_DATA_DIR, runDir + "/program/data",
+                              std::filesystem::copy_options::recursive);
+        setenv("APPDATA", (runDir + "/appdata").c_str(), 1);
+        setenv("TAPESTRON_REGISTRY", (runDir + "/registry.reg").c_str(), 1);
+        const std::string out = runDir + "/result";
+        if (!spawnAndWait({argv[0], "--child", runDir + "/program/", out})) {
+            std::fprintf(stderr, "bench-stepmemory: a run failed\n");
+            return 1;
+        }
+        double b = 0, a = 0, p = 0;
+        std::ifstream(out) >> b >> a >> p;
+        before.push_back(b / 1024);
+        after.push_back(a / 1024);
+        peak.push_back(p / 1024);
+    }
+    service.stop();
+    std::printf("One automatic step on 3840x2160 in the program, %d fresh processes\n", runs);
+    std::printf("  resident before the step   median %6.1f MiB\n", median(before));
+    std::printf("  resident 1 s after it      median %6.1f MiB (max %6.1f)  target <= 60\n",
+                median(after), *std::max_element(after.begin(), after.end()));
+    std::printf("  peak resident              median %6.1f MiB (max %6.1f)  target <= 110\n",
+                median(peak), *std::max_element(peak.begin(), peak.end()));
+    return 0;
+}
