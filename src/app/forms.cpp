@@ -68,5 +68,8 @@ Forms::Start Forms::runCreationSteps()
         Form1->ExitRequested)
         return Start::Exit;
     allCreated_ = true;
+    // The start may have read the desktop's picture and refreshed the catalog; the program then
+    // idles, mostly for hours.
+    platform::releaseFreedMemory();
     return Start::Run;
 }

@@ -8,6 +8,7 @@
 #include "common/paths.h"
 #include "common/timer.h"
 #include "custommode/customshow.h"
+#include "platform/system.h"
 #include "settings/settings.h"
 #include "settings/spinedit.h"
 #include "showinterval.h"
@@ -195,6 +196,7 @@ void TForm1::runStep(const std::function<void()>& step)
         } done{stepRunning_};
         step();
     }
+    platform::releaseFreedMemory();
     if (catalogRefreshDeferred_) {
         catalogRefreshDeferred_ = false;
         RefreshCatalog();

@@ -150,9 +150,11 @@ private:
         }
     }
 
-    void setCurrent(const QImage& picture)
+    // Once saved, only the preview of the picture is kept: the desktop reads the file again, and
+    // holding a 4K picture meanwhile would add its size to the step's peak.
+    void setCurrent(QImage picture)
     {
-        host_.showPreview(ShowPreviewScaled(picture, host_.previewSize()));
+        host_.showPreview(ShowPreviewScaled(std::move(picture), host_.previewSize()));
         CopyWholeFile(bmp_, currentBitmapPath());
         ApplyAutoModePosition(system_, settings_, entry_.position);
     }
@@ -162,7 +164,7 @@ private:
         host_.http().DownloadFile(entry_.url, bmp_);
         QImage picture = loadPicture(bmp_);
         captionBitmap(picture, entry_.caption, bmp_);
-        setCurrent(picture);
+        setCurrent(std::move(picture));
     }
 
     // Once the JPEG is converted the wallpaper is set even when the caption can not be drawn or
@@ -184,7 +186,7 @@ private:
         if (!picture)
             std::rethrow_exception(failure ? failure : std::make_exception_ptr(AppError(
                 QStringLiteral("The picture \"%1\" was not converted.").arg(jpg_))));
-        setCurrent(*picture);
+        setCurrent(std::move(*picture));
         platform::deleteFile(toStd(jpg_));
         succeed();
         if (failure)

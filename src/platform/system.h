@@ -30,6 +30,10 @@ std::string appDataDir();
 std::int64_t performanceCounter();
 std::int64_t performanceFrequency();
 
+// Hands memory the program has freed back to the system. A step's picture buffers are many times
+// what the idling program needs, and the allocator would otherwise keep them for the process.
+void releaseFreedMemory();
+
 // Brings a window of another instance of the program to the front, restoring it when it is
 // minimised. POSIX: in an X session the window manager is asked to activate the window (which
 // restores it); a handle that names no window, or no X session, does nothing.

@@ -1,9 +1,11 @@
-// The program's memory around one automatic step on a 3840x2160 picture: resident before the step
-// (after a second of idling from the start), resident a second after the step, and the peak. Each
-// run is a fresh process built as the program's entry builds it, against the local wallpaper
+// The program's memory around automatic steps on a 3840x2160 picture: resident before the first
+// step (after a second of idling from the start), resident a second after the last, and the peak.
+// Each run is a fresh process built as the program's entry builds it, against the local wallpaper
 // service run by this parent on loopback, with its own APPDATA, registry file and program folder.
+// The desktop is left alone unless TAPESTRON_DESKTOP says otherwise (x11 with DISPLAY set to an
+// Xvfb also counts painting the root).
 //
-//   bench-stepmemory [--runs N]
+//   bench-stepmemory [--runs N] [--steps N]
 
 #include "app/forms.h"
 #include "app/main.h"
@@ -35,7 +37,7 @@ using namespace bench;
 
 const QString Success = QStringLiteral("New Wallpaper set successfully!");
 
-int child(int argc, char** argv, const std::string& programDir, const char* out)
+int child(int argc, char** argv, const std::string& programDir, int steps, const char* out)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
@@ -49,7 +51,8 @@ int child(int argc, char** argv, const std::string& programDir, const char* out)
     long before = 0;
     QTimer::singleShot(1000, [&] {
         before = statusKiB("VmRSS");
-        forms.Form1->ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
+        for (int step = 0; step < steps; ++step)
+            forms.Form1->ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
         QTimer::singleShot(1000, [] { QApplication::quit(); });
     });
     QApplication::exec();
@@ -63,14 +66,17 @@ int child(int argc, char** argv, const std::string& programDir, const char* out)
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && std::string(argv[1]) == "--child")
-        return child(argc, argv, argv[2], argv[3]);
-    int runs = 5;
-    if (argc == 3 && std::string(argv[1]) == "--runs")
-        runs = std::max(1, std::atoi(argv[2]));
-    else if (argc != 1) {
-        std::fprintf(stderr, "usage: bench-stepmemory [--runs N]\n");
-        return 2;
+    if (argc == 5 && std::string(argv[1]) == "--child")
+        return child(argc, argv, argv[2], std::atoi(argv[3]), argv[4]);
+    int runs = 5, steps = 1;
+    for (int i = 1; i < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (i + 1 < argc && (arg == "--runs" || arg == "--steps"))
+            (arg == "--runs" ? runs : steps) = std::max(1, std::atoi(argv[i + 1]));
+        else {
+            std::fprintf(stderr, "usage: bench-stepmemory [--runs N] [--steps N]\n");
+            return 2;
+        }
     }
 
     QTemporaryDir scratch;
@@ -82,7 +88,7 @@ int main(int argc, char** argv)
     service.start();
     setenv("TAPESTRON_SERVICE_URL", service.baseUrl().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("TAPESTRON_DESKTOP", "none", 1); // the user's desktop keeps its wallpaper
+    setenv("TAPESTRON_DESKTOP", "none", 0); // the user's desktop keeps its wallpaper
 
     std::vector<double> before, after, peak;
     for (int run = 0; run < runs; ++run) {
@@ -95,7 +101,7 @@ int main(int argc, char** argv)
         setenv("APPDATA", (runDir + "/appdata").c_str(), 1);
         setenv("TAPESTRON_REGISTRY", (runDir + "/registry.reg").c_str(), 1);
         const std::string out = runDir + "/result";
-        if (!spawnAndWait({argv[0], "--child", runDir + "/program/", out})) {
+        if (!spawnAndWait({argv[0], "--child", runDir + "/program/", std::to_string(steps), out})) {
             std::fprintf(stderr, "bench-stepmemory: a run failed\n");
             return 1;
         }
@@ -106,9 +112,11 @@ int main(int argc, char** argv)
         peak.push_back(p / 1024);
     }
     service.stop();
-    std::printf("One automatic step on 3840x2160 in the program, %d fresh processes\n", runs);
-    std::printf("  resident before the step   median %6.1f MiB\n", median(before));
-    std::printf("  resident 1 s after it      median %6.1f MiB (max %6.1f)  target <= 60\n",
+    std::printf("%d automatic step(s) on 3840x2160 in the program, desktop \"%s\", %d fresh "
+                "processes\n",
+                steps, getenv("TAPESTRON_DESKTOP"), runs);
+    std::printf("  resident before the steps  median %6.1f MiB\n", median(before));
+    std::printf("  resident 1 s after them    median %6.1f MiB (max %6.1f)  target <= 60\n",
                 median(after), *std::max_element(after.begin(), after.end()));
     std::printf("  peak resident              median %6.1f MiB (max %6.1f)  target <= 110\n",
                 median(peak), *std::max_element(peak.begin(), peak.end()));

@@ -143,8 +143,11 @@ bool copyFileReplacing(const std::string& from, const std::string& to)
     const posix::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in)
         return false;
+    // The copies are the program's own wallpaper files, made again from their source at need;
+    // waiting for the disk would more than double the time of a step.
     posix::ReplacementFile out(to);
-    return out && copyAll(in.get(), out.fd()) && out.commit();
+    return out && copyAll(in.get(), out.fd()) &&
+           out.commit(posix::ReplacementFile::Durability::Remakeable);
 }
 
 std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)

@@ -70,9 +70,13 @@ public:
     explicit operator bool() const { return bool(fd_); }
     int fd() const { return fd_.get(); }
 
-    // Flushes the data to the disk, closes the file and renames it over target. False, with errno
-    // set, when any step fails; target is untouched then.
-    bool commit();
+    // User data is flushed to the disk before it takes the target's place, so that a power cut
+    // can not leave an empty file in its stead; a copy the program can make again need not wait.
+    enum class Durability { Flushed, Remakeable };
+
+    // Closes the file and renames it over target, flushing it first where asked. False, with
+    // errno set, when any step fails; target is untouched then.
+    bool commit(Durability durability = Durability::Flushed);
 
 private:
     std::string target_;

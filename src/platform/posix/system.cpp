@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace platform {
@@ -66,6 +67,13 @@ std::int64_t performanceCounter()
 }
 
 std::int64_t performanceFrequency() { return 1'000'000'000; }
+
+void releaseFreedMemory()
+{
+    // glibc keeps freed heap memory, and after the first large free it serves buffers of a 4K
+    // picture from the heap instead of separate mappings.
+    ::malloc_trim(0);
+}
 
 // On X the handle is the other instance's window id, and focus belongs to the window manager: it
 // is asked, as pagers and task bars ask it, to activate the window, which also restores it from

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "win32support.h"
 
+#include <malloc.h>
 #include <shlobj.h>
 
 namespace platform {
@@ -85,6 +86,12 @@ std::int64_t performanceFrequency()
     LARGE_INTEGER frequency{};
     ::QueryPerformanceFrequency(&frequency);
     return frequency.QuadPart;
+}
+
+void releaseFreedMemory()
+{
+    // The C runtime's heap gives its free blocks back to the process heap, which releases them.
+    ::_heapmin();
 }
 
 void restoreAndActivateWindow(std::uint32_t windowHandle)

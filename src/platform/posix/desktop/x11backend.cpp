@@ -163,7 +163,7 @@ public:
             x->reply<xcb_get_geometry_reply_t>(xcb_get_geometry(x->get(), pixmap).sequence);
         if (!size || size->depth != layout->depth || size->width == 0 || size->height == 0)
             return {};
-        const auto image = x->reply<xcb_get_image_reply_t>(
+        auto image = x->reply<xcb_get_image_reply_t>(
             xcb_get_image(x->get(), XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, 0, 0, size->width,
                           size->height, ~0u)
                 .sequence);
@@ -172,6 +172,7 @@ public:
             return {};
         std::vector<std::uint32_t> canvas(std::size_t{size->width} * size->height);
         layout->read(xcb_get_image_data(image.get()), size->width, size->height, canvas.data());
+        image.reset(); // as large as the canvas: not kept while the bitmap is written
         const std::string folder = parentFolder(registryFilePath());
         if (!makeDirectories(folder))
             return {};
