@@ -1,10 +1,14 @@
 include(GoogleTest)
 
-# tapestron_add_test(<name> SOURCES ... [LIBS ...] [GUI])
+# tapestron_add_test(<name> SOURCES ... [LIBS ...] [GUI] [PLATFORM <qpa>])
 # One test program per subsystem; every case becomes its own CTest test. GUI programs run on the
-# offscreen Qt platform and carry the "gui" label.
+# offscreen Qt platform, or the one PLATFORM names (such as the offscreen platform with a
+# configuration file), and carry the "gui" label.
 function(tapestron_add_test name)
-    cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "GUI" "PLATFORM" "SOURCES;LIBS" ${ARGN})
+    if(NOT T_PLATFORM)
+        set(T_PLATFORM offscreen)
+    endif()
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE tapestron_options ${T_LIBS} GTest::gtest GTest::gmock)
     set(labels "${name}")
@@ -16,7 +20,7 @@ function(tapestron_add_test name)
         DISCOVERY_TIMEOUT 30
         # No case reaches the developer's own desktop: those that drive a desktop start their own
         # and name it themselves.
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM}"
                    ENVIRONMENT_MODIFICATION "TAPESTRON_DESKTOP=set:none"
                    TIMEOUT 120)
     # The discovery's properties are one flat list of names and values, which would split a list

@@ -274,7 +274,8 @@ void TForm1::setModeChecks(bool automatic)
 void TForm1::updateScreenResolution()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const QSize size = screen ? screen->size() : QSize();
+    // Device pixels: with the desktop scaled, Qt's own sizes are smaller than the screen.
+    const QSize size = screen ? screen->size() * screen->devicePixelRatio() : QSize();
     StatusBar1->setPanelText(0, QStringLiteral("Screen Resolution: %1 x %2")
                                     .arg(size.width())
                                     .arg(size.height()));

@@ -8,6 +8,7 @@
 
 #include <QActionGroup>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMenu>
@@ -25,23 +26,8 @@ const QString FavoritesHint =
                    "favorites.tsl profile form Custom Wallpaper Show.");
 const QString ReloadHint = QStringLiteral("Set new Wallpaper Now!");
 
-// The program's icon: a small framed landscape.
-QIcon programIcon()
-{
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(58, 110, 165));
-    painter.setPen(QPen(QColor(40, 40, 40), 2));
-    painter.drawRoundedRect(QRectF(2, 4, 28, 24), 3, 3);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(250, 210, 80));
-    painter.drawEllipse(QPointF(22, 11), 3.5, 3.5);
-    painter.setBrush(QColor(70, 150, 70));
-    painter.drawPolygon(QPolygonF({QPointF(3, 27), QPointF(12, 14), QPointF(20, 27)}));
-    return QIcon(picture);
-}
+// The program's icon, from the icon file the Windows executable carries as well.
+QIcon programIcon() { return QIcon(QStringLiteral(":/tapestron.ico")); }
 
 // The banner across the top of each page.
 QLabel* banner(QWidget* page)
@@ -129,7 +115,9 @@ void TForm1::buildMainMenu()
 
 void TForm1::buildTrayMenu()
 {
-    PopupMenu1 = new QMenu(this);
+    // Not a child of this window: the tray menu must stay usable while a secondary window has
+    // disabled this one. The tray icon owns it.
+    PopupMenu1 = new QMenu;
     ReloadWallpaper1 = PopupMenu1->addAction(QStringLiteral("Reload / Set Wallpaper"));
     PopupMenu1->setDefaultAction(ReloadWallpaper1);
     AddtoFavorites1 = PopupMenu1->addAction(QStringLiteral("Add current wallpaper to Favorites"));
@@ -148,8 +136,10 @@ void TForm1::buildTrayMenu()
     Settings2 = PopupMenu1->addAction(QStringLiteral("Settings"));
     Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
 
-    TrayIcon1 = new TrayIcon(programIcon(), PopupMenu1, this);
-    setWindowIcon(programIcon());
+    const QIcon icon = programIcon();
+    TrayIcon1 = new TrayIcon(icon, PopupMenu1, this);
+    // For every window and dialog of the program, those without an owner included.
+    QGuiApplication::setWindowIcon(icon);
 }
 
 QWidget* TForm1::buildAutomaticPage()

@@ -2,7 +2,8 @@
 
 #include "common/dialogs.h"
 
-// The dialogs as the user sees them: Qt message boxes titled with the application's title.
+// The dialogs as the user sees them: Qt dialogs titled with the application's title, each owned by
+// the window that asks and shown above it.
 class QtDialogs : public Dialogs {
 public:
     void showMessage(const QString& text) override;

@@ -15,6 +15,9 @@ TrayIcon::TrayIcon(const QIcon& icon, QMenu* menu, QObject* parent)
         icon_->show();
 }
 
+// The icon goes first: it still refers to its menu.
+TrayIcon::~TrayIcon() { delete icon_; }
+
 void TrayIcon::setTip(const QString& tip)
 {
     tip_ = tip;

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -23,7 +24,9 @@ public:
         int shown = 0; // how many balloons have been shown
     };
 
+    // Takes the menu over: it has no parent window, so that disabling a window never disables it.
     TrayIcon(const QIcon& icon, QMenu* menu, QObject* parent = nullptr);
+    ~TrayIcon() override;
 
     QString tip() const { return tip_; }
     void setTip(const QString& tip);
@@ -41,14 +44,14 @@ public:
     bool animated() const { return animated_; }
     void setAnimated(bool animated);
 
-    QMenu* menu() const { return menu_; }
+    QMenu* menu() const { return menu_.get(); }
 
     // Called on a double click of the icon.
     std::function<void()> onDoubleClick;
 
 private:
     QSystemTrayIcon* icon_;
-    QMenu* menu_;
+    std::unique_ptr<QMenu> menu_;
     QString tip_;
     Balloon balloon_;
     QElapsedTimer balloonShown_; // invalid when no balloon is on screen

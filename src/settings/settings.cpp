@@ -11,6 +11,7 @@
 #include "hotkeyedit.h"
 #include "runatstartup.h"
 #include "spinedit.h"
+#include "windows/handlayout.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+
+#include <tuple>
 
 namespace {
 
@@ -80,6 +83,14 @@ TForm2::TForm2(AppContext& context, Forms& forms)
     PageControl1->addTab(buildGeneralPage(), QStringLiteral("General"));
     PageControl1->addTab(buildAutoPage(), QStringLiteral("Auto Wallpaper Mode"));
     PageControl1->addTab(buildCustomPage(), QStringLiteral("Custom Wallpaper Mode"));
+    fitTabTexts(*PageControl1);
+    // The spin edits sit in the gaps of their captions, measured in the window's font.
+    placeInTextGap(*edit4, *Label3, QStringLiteral("Limit temp size to"), 50);
+    for (auto [caption, x, y] :
+         {std::tuple(Label2, edit2, edit3), std::tuple(Label9, edit5, edit6)}) {
+        placeInTextGap(*x, *caption, QStringLiteral("X:"), 52);
+        placeInTextGap(*y, *caption, QStringLiteral("Y:"), 52);
+    }
 
     BitBtn1 = new QPushButton(QStringLiteral("Advanced"), this);
     BitBtn1->setGeometry(8, 248, 89, 25);
@@ -131,7 +142,7 @@ QWidget* TForm2::buildGeneralPage()
     HotKey1->setGeometry(112, 116, 121, 21);
     HotKey1->setHotKey(Shortcut{'R', false, true, true});
     Label3 = label(page, QStringLiteral("Limit temp size to                  wallpapers."), 8, 152);
-    edit4 = spinEdit(page, 100, 148, 1, 100, 100, 50);
+    edit4 = spinEdit(page, 0, 149, 1, 100, 100, 50); // placed in the caption's gap
     edit4->setToolTip(QStringLiteral("Only for Automatic Wallpaper Show."));
     Label3->setToolTip(edit4->toolTip());
     Button4 = new QPushButton(QStringLiteral("Clear Temp"), page);
@@ -146,16 +157,18 @@ std::array<QRadioButton*, 4> TForm2::buildPositionGroup(QGroupBox* group, QLabel
     const std::array<QString, 4> captions{QStringLiteral("Centered"), QStringLiteral("Tiled"),
                                           QStringLiteral("Stretched"),
                                           QStringLiteral("Set origin to (X,Y):")};
-    const std::array<QPoint, 4> places{QPoint(8, 18), QPoint(96, 18), QPoint(184, 18), QPoint(8, 40)};
+    const std::array<QPoint, 4> places{QPoint(8, 18), QPoint(96, 18), QPoint(184, 18),
+                                       QPoint(8, 37)};
     std::array<QRadioButton*, 4> buttons{};
     for (int i = 0; i < 4; ++i) {
         buttons[i] = new QRadioButton(captions[i], group);
         buttons[i]->setGeometry(places[i].x(), places[i].y(), i == 3 ? 130 : 86, 17);
     }
     buttons[2]->setChecked(true);
-    caption = label(group, QStringLiteral("X:                   Y:"), 8, 66, 200);
-    x = spinEdit(group, 20, 62, 0, 0, 100, 52);
-    y = spinEdit(group, 108, 62, 0, 0, 100, 52);
+    caption = label(group, QStringLiteral("X:                   Y:"), 8, 60, 200);
+    // Placed in the caption's gaps once the window's font is known.
+    x = spinEdit(group, 0, 57, 0, 0, 100, 52);
+    y = spinEdit(group, 0, 57, 0, 0, 100, 52);
     return buttons;
 }
 
@@ -163,20 +176,20 @@ QWidget* TForm2::buildAutoPage()
 {
     auto* page = new QWidget;
     CheckBox5 = checkBox(page, QStringLiteral("Let Tapestron manage Wallpaper Position"), 8, 6);
-    GroupBox1 = groupBox(page, QStringLiteral("Wallpaper position options:"), 26, 92);
+    GroupBox1 = groupBox(page, QStringLiteral("Wallpaper position options:"), 26, 84);
     autoButtons_ = buildPositionGroup(GroupBox1, Label2, edit2, edit3);
     std::tie(RadioButton1, RadioButton2, RadioButton3, RadioButton4) =
         std::tuple(autoButtons_[0], autoButtons_[1], autoButtons_[2], autoButtons_[3]);
 
-    GroupBox2 = groupBox(page, QStringLiteral("Reload Wallpaper options:"), 122, 46);
-    Label1 = label(GroupBox2, QStringLiteral("Reload every"), 8, 20, 70);
-    edit1 = spinEdit(GroupBox2, 80, 16, 30, 180, 30);
-    ComboBox1 = unitBox(GroupBox2, 144, 17);
+    GroupBox2 = groupBox(page, QStringLiteral("Reload Wallpaper options:"), 114, 46);
+    Label1 = label(GroupBox2, QStringLiteral("Reload every"), 8, 22, 70);
+    edit1 = spinEdit(GroupBox2, 80, 19, 30, 180, 30);
+    ComboBox1 = unitBox(GroupBox2, 144, 19);
 
-    GroupBox3 = groupBox(page, QStringLiteral("Other Wallpaper Options:"), 172, 46);
-    Label6 = label(GroupBox3, QStringLiteral("Category:"), 8, 20, 56);
+    GroupBox3 = groupBox(page, QStringLiteral("Other Wallpaper Options:"), 164, 46);
+    Label6 = label(GroupBox3, QStringLiteral("Category:"), 8, 22, 56);
     ComboBox2 = new QComboBox(GroupBox3);
-    ComboBox2->setGeometry(64, 17, 214, 21);
+    ComboBox2->setGeometry(64, 19, 214, 21);
     ComboBox2->addItems(defaultCategoryNames());
     return page;
 }
@@ -184,21 +197,21 @@ QWidget* TForm2::buildAutoPage()
 QWidget* TForm2::buildCustomPage()
 {
     auto* page = new QWidget;
-    GroupBox4 = groupBox(page, QStringLiteral("Wallpaper position options:"), 6, 92);
+    GroupBox4 = groupBox(page, QStringLiteral("Wallpaper position options:"), 6, 84);
     customButtons_ = buildPositionGroup(GroupBox4, Label9, edit5, edit6);
     std::tie(RadioButton5, RadioButton6, RadioButton7, RadioButton8) =
         std::tuple(customButtons_[0], customButtons_[1], customButtons_[2], customButtons_[3]);
 
-    GroupBox5 = groupBox(page, QStringLiteral("Reload Wallpaper options:"), 102, 46);
-    Label10 = label(GroupBox5, QStringLiteral("Reload every "), 8, 20, 70);
-    edit7 = spinEdit(GroupBox5, 80, 16, 0, 9999, 30);
-    ComboBox4 = unitBox(GroupBox5, 144, 17);
+    GroupBox5 = groupBox(page, QStringLiteral("Reload Wallpaper options:"), 94, 46);
+    Label10 = label(GroupBox5, QStringLiteral("Reload every "), 8, 22, 70);
+    edit7 = spinEdit(GroupBox5, 80, 19, 0, 9999, 30);
+    ComboBox4 = unitBox(GroupBox5, 144, 19);
 
-    GroupBox6 = groupBox(page, QStringLiteral("Select your profile:"), 152, 50);
+    GroupBox6 = groupBox(page, QStringLiteral("Select your profile:"), 144, 50);
     ComboBox3 = new QComboBox(GroupBox6);
-    ComboBox3->setGeometry(8, 18, 190, 21);
+    ComboBox3->setGeometry(8, 20, 190, 21);
     Button2 = new QPushButton(QStringLiteral("Edit"), GroupBox6);
-    Button2->setGeometry(204, 16, 75, 25);
+    Button2->setGeometry(204, 18, 75, 25);
     return page;
 }
 

@@ -3,17 +3,23 @@
 #include "app/statusbar.h"
 #include "app/trayicon.h"
 #include "fixtures.h"
+#include "layoutcheck.h"
 #include "online/update.h"
+#include "platform/registry.h"
+#include "settings/advopt.h"
 #include "settings/settings.h"
 #include "windows/previewbox.h"
 #include "wizard/wizard.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +30,20 @@ class MainWindowTest : public WindowsFixture {
 protected:
     TForm1& main() { return *forms->Form1; }
     static QMenu* menuOf(QAction* item) { return qobject_cast<QMenu*>(item->parent()); }
+    // A click on an item of the open tray menu, as the mouse delivers it.
+    void clickTrayItem(QAction* item)
+    {
+        QMenu* menu = main().PopupMenu1;
+        menu->popup(QPoint(0, 0));
+        const QPointF at = menu->actionGeometry(item).center();
+        QMouseEvent press(QEvent::MouseButtonPress, at, menu->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(menu, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, menu->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(menu, &release);
+        menu->hide();
+    }
 };
 
 TEST_F(MainWindowTest, CloseAndMinimiseHideAndTheProgramGoesOn)
@@ -135,6 +155,29 @@ TEST_F(MainWindowTest, TheUpdatePromptBlocksTheTrayCommandsButNotTheDoubleClick)
     EXPECT_TRUE(forms->Form2->isVisible());
 }
 
+TEST_F(MainWindowTest, TheTrayMenuKeepsWorkingWhileTheSettingsOrAdvancedWindowIsOpen)
+{
+    system.registry->createKey(platform::RootKey::CurrentUser, "Control Panel\\Colors");
+    system.registry->writeString(platform::RootKey::CurrentUser, "Control Panel\\Colors",
+                                 "Background", "0 0 0");
+    start();
+    TForm1& m = main();
+    for (QWidget* secondary : {static_cast<QWidget*>(forms->Form2.get()),
+                               static_cast<QWidget*>(forms->Form9.get())}) {
+        secondary->show();
+        ASSERT_FALSE(m.isEnabled());
+        m.CountdownElapsed = 5;
+        const int balloons = m.TrayIcon1->balloon().shown;
+        clickTrayItem(m.ReloadWallpaper1);
+        EXPECT_EQ(m.CountdownElapsed, 0);
+        EXPECT_GT(m.TrayIcon1->balloon().shown, balloons); // "Getting new Wallpaper..."
+        m.Timer3Timer(); // the tidy-up after the step enables the reload commands again
+    }
+    clickTrayItem(m.Exit1);
+    EXPECT_TRUE(m.ExitRequested);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
 TEST_F(MainWindowTest, RunWizardAsksFirst)
 {
     start();
@@ -192,6 +235,17 @@ TEST_F(MainWindowTest, RestoringWithNothingSavedChangesNothing)
     main().Restore2->trigger();
     EXPECT_TRUE(desktop->calls.empty());
     EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(MainWindowTest, BothPagesShowEveryControlWhole)
+{
+    start();
+    main().show();
+    QApplication::processEvents();
+    EXPECT_EQ(QFontInfo(main().font()).family(), "Liberation Sans");
+    EXPECT_EQ(main().PageControl1->height() + main().StatusBar1->height(), 420);
+    EXPECT_EQ(main().width(), 435);
+    EXPECT_EQ(layoutFaults(main()).join(u'\n').toStdString(), "");
 }
 
 } // namespace

@@ -97,13 +97,13 @@ std::string prepareProgramDir(const TempDir& root)
 
 } // namespace
 
-AppFixture::AppFixture()
+AppFixture::AppFixture(Dialogs* shownDialogs)
     : appDataEnv("APPDATA", root.file("appdata")),
       registryEnv("TAPESTRON_REGISTRY", root.file("registry.reg")),
       // Nothing listens there: a case that wants a service starts one and points here to it.
       serviceEnv("TAPESTRON_SERVICE_URL", std::string("http://127.0.0.1:9")),
       system(makeSystem(desktop, shell)),
-      context{system, dialogs, fromStd(prepareProgramDir(root))}
+      context{system, shownDialogs ? *shownDialogs : dialogs, fromStd(prepareProgramDir(root))}
 {
     fs::create_directories(root.file("appdata"));
     fs::create_directories(root.file("scratch"));
@@ -137,7 +137,7 @@ QString AppFixture::regString(const QString& key, const QString& name) const
     return QString::number(std::get<std::uint32_t>(*value));
 }
 
-WindowsFixture::WindowsFixture() = default;
+WindowsFixture::WindowsFixture(Dialogs* shownDialogs) : AppFixture(shownDialogs) {}
 
 WindowsFixture::~WindowsFixture() = default;
 

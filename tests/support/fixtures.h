@@ -94,10 +94,11 @@ private:
 };
 
 // A case of its own: a fresh APPDATA, registry file and ProgramDir (a copy of the built data
-// folder), the platform built on them with a recording desktop and shell, scripted dialogs.
+// folder), the platform built on them with a recording desktop and shell, scripted dialogs (or the
+// dialogs given, which the program then shows instead).
 class AppFixture : public ::testing::Test {
 protected:
-    AppFixture();
+    explicit AppFixture(Dialogs* shownDialogs = nullptr);
     ~AppFixture() override;
 
     QString appData() const;          // the APPDATA folder
@@ -125,7 +126,7 @@ struct Forms;
 // (without the single-instance check).
 class WindowsFixture : public AppFixture {
 protected:
-    WindowsFixture();
+    explicit WindowsFixture(Dialogs* shownDialogs = nullptr);
     ~WindowsFixture() override;
     // Creates the windows; cases prepare files first and then call this.
     Forms& start();
