@@ -19,11 +19,6 @@ namespace {
 // name current.bmp and for current.bmp to hold the expected picture.
 class EndToEndTest : public ExecutableFixture {
 protected:
-    void writeSettings(const QString& text)
-    {
-        writeFileBytes(toStd(userData() + "/settings.ini"), toStd(text));
-    }
-
     // Polls until the registry names current.bmp and the file decodes to expected.
     bool showsWallpaper(const QImage& expected)
     {
@@ -48,8 +43,8 @@ TEST_F(EndToEndTest, CustomModeSetsTheProfilesFirstPictureAtStart)
     const QString picture = tempPath("lake.bmp");
     ASSERT_TRUE(makeTestImage(160, 100).save(picture, "BMP"));
     writeTextList(userDataPath("Profiles/trip.tsl"), {picture});
-    writeSettings("[General]\r\nDefaultMode=custom\r\nAutoRunAtStartup=1\r\nRunAtStartup=0\r\n"
-                  "[CustomMode]\r\nCurrentProfile=trip.tsl\r\n");
+    writeIni("[General]\r\nDefaultMode=custom\r\nAutoRunAtStartup=1\r\nRunAtStartup=0\r\n"
+             "[CustomMode]\r\nCurrentProfile=trip.tsl\r\n");
 
     auto program = launch(install("program"));
     EXPECT_TRUE(showsWallpaper(QImage(picture)));
@@ -65,8 +60,8 @@ TEST_F(EndToEndTest, AutomaticModeSetsACaptionedPictureFromTheServiceAtStart)
     WallpaperService service(scanFolder(toStd(tempPath("collection"))));
     service.start();
     ScopedEnv url("TAPESTRON_SERVICE_URL", service.baseUrl());
-    writeSettings("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=1\r\nRunAtStartup=0\r\n"
-                  "[AutoMode]\r\nCategory=0\r\n");
+    writeIni("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=1\r\nRunAtStartup=0\r\n"
+             "[AutoMode]\r\nCategory=0\r\n");
 
     QImage expected = decodeJpeg(jpeg);
     StampCaption(expected, "Golden Hour");

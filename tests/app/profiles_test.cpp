@@ -25,12 +25,6 @@ protected:
         std::filesystem::create_directories(path.parent_path());
         writeFileBytes(path.string(), bytes);
     }
-    QString bitmap(const QString& name)
-    {
-        const QString path = tempPath(name);
-        makeTestImage(40, 30).convertToFormat(QImage::Format_RGB888).save(path, "BMP");
-        return path;
-    }
     QString currentProfile() const
     {
         return IniFile(settingsFilePath()).readString("CustomMode", "CurrentProfile", "<none>");
@@ -131,7 +125,7 @@ TEST_F(ProfilesTest, DeletingKeepsTheShowGoingWithTheFirstProfileLeft)
 {
     writeProfileBytes("a.tsl", "C:\\a.bmp\r\n");
     writeProfileBytes("b.tsl", "C:\\b1.bmp\r\nC:\\b2.bmp\r\n");
-    writeFileBytes((userData() + "/settings.ini").toStdString(), "[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
     start();
     main().ListProfiles();
     ASSERT_EQ(main().ComboBox1->currentText(), "a.tsl (1)");

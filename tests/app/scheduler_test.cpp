@@ -51,24 +51,6 @@ TEST(ReloadPeriod, MinutesHoursAndWhatIsNotANumber)
 class SchedulerTest : public WindowsFixture {
 protected:
     TForm1& main() { return *forms->Form1; }
-    void writeIni(const std::string& text)
-    {
-        writeFileBytes((userData() + "/settings.ini").toStdString(), text);
-    }
-    void writeProfile(const QString& name, const QStringList& lines)
-    {
-        std::filesystem::create_directories((userData() + "/Profiles").toStdString());
-        QByteArray text;
-        for (const QString& line : lines)
-            text += line.toUtf8() + "\r\n";
-        writeFileBytes((userData() + "/Profiles/" + name).toStdString(), text.toStdString());
-    }
-    QString bitmap(const QString& name)
-    {
-        const QString path = tempPath(name);
-        makeTestImage(64, 48).convertToFormat(QImage::Format_RGB888).save(path, "BMP");
-        return path;
-    }
     static bool running(const Timer& timer) { return timer.findChild<QTimer*>()->isActive(); }
 };
 

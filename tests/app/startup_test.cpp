@@ -27,10 +27,6 @@ const QString ListFailure =
 class StartUpTest : public WindowsFixture {
 protected:
     TForm1& main() { return *forms->Form1; }
-    void writeIni(const std::string& text)
-    {
-        writeFileBytes((userData() + "/settings.ini").toStdString(), text);
-    }
     QString classValue(const std::string& key, const std::string& name) const
     {
         const auto value = system.registry->readValue(RootKey::ClassesRoot, key, name);

@@ -319,10 +319,8 @@ TEST_F(X11ProgramTest, TheSettingsHotkeyRunsACustomStepOntoTheRoot)
             picture.setPixel(x, y, qRgb(8 * x, 8 * y, 255 - 8 * x));
     const QString bitmap = tempPath("own.bmp");
     ASSERT_TRUE(picture.save(bitmap, "BMP"));
-    std::filesystem::create_directories((userData() + "/Profiles").toStdString());
-    writeFileBytes((userData() + "/Profiles/a.tsl").toStdString(), bitmap.toStdString() + "\r\n");
-    writeFileBytes((userData() + "/settings.ini").toStdString(),
-                   "[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    writeProfile("a.tsl", {bitmap});
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
     system.desktop = platform::createDesktop(std::make_shared<DesktopPainter>());
     desktop = nullptr;
 

@@ -27,7 +27,7 @@ TEST_F(RunAtStartupTest, TheBoxWritesAndRemovesTheQuotedProgramPath)
 
 TEST_F(RunAtStartupTest, UncheckingWithoutAnEntryChangesNothingAndSaysNothing)
 {
-    writeFileBytes((userData() + "/settings.ini").toStdString(), "[General]\r\nRunAtStartup=0\r\n");
+    writeIni("[General]\r\nRunAtStartup=0\r\n");
     start();
     EXPECT_FALSE(system.registry->keyExists(platform::RootKey::CurrentUser, RunKey));
     forms->Form2->CheckBox1Click();

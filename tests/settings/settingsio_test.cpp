@@ -25,7 +25,6 @@ class SettingsFileTest : public WindowsFixture {
 protected:
     TForm2& settings() { return *forms->Form2; }
     QString ini() const { return settingsFilePath(); }
-    void writeIni(const std::string& text) { writeFileBytes((userData() + "/settings.ini").toStdString(), text); }
     void writeProfile(const QString& name, int lines)
     {
         std::filesystem::create_directories((userData() + "/Profiles").toStdString());

@@ -31,24 +31,6 @@ class SettingsWindowTest : public WindowsFixture {
 protected:
     TForm1& main() { return *forms->Form1; }
     TForm2& settings() { return *forms->Form2; }
-    void writeIni(const std::string& text)
-    {
-        writeFileBytes((userData() + "/settings.ini").toStdString(), text);
-    }
-    QString bitmap(const QString& name)
-    {
-        const QString path = tempPath(name);
-        makeTestImage(64, 48).convertToFormat(QImage::Format_RGB888).save(path, "BMP");
-        return path;
-    }
-    void writeProfile(const QString& name, const QStringList& lines)
-    {
-        fs::create_directories((userData() + "/Profiles").toStdString());
-        QByteArray text;
-        for (const QString& line : lines)
-            text += line.toUtf8() + "\r\n";
-        writeFileBytes((userData() + "/Profiles/" + name).toStdString(), text.toStdString());
-    }
     // A file of size bytes under UserDataDir.
     void writeUserFile(const std::string& name, std::size_t size)
     {

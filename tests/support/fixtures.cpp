@@ -4,6 +4,7 @@
 #include "common/strings.h"
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "testpictures.h"
 
 #include <filesystem>
 
@@ -135,6 +136,27 @@ QString AppFixture::regString(const QString& key, const QString& name) const
     if (const auto* text = std::get_if<std::string>(&*value))
         return fromStd(*text);
     return QString::number(std::get<std::uint32_t>(*value));
+}
+
+void AppFixture::writeIni(const std::string& text) const
+{
+    writeFileBytes((userData() + "/settings.ini").toStdString(), text);
+}
+
+void AppFixture::writeProfile(const QString& name, const QStringList& lines) const
+{
+    fs::create_directories((userData() + "/Profiles").toStdString());
+    QByteArray text;
+    for (const QString& line : lines)
+        text += line.toUtf8() + "\r\n";
+    writeFileBytes((userData() + "/Profiles/" + name).toStdString(), text.toStdString());
+}
+
+QString AppFixture::bitmap(const QString& name) const
+{
+    const QString path = tempPath(name);
+    makeTestImage(64, 48).convertToFormat(QImage::Format_RGB888).save(path, "BMP");
+    return path;
 }
 
 WindowsFixture::WindowsFixture(Dialogs* shownDialogs) : AppFixture(shownDialogs) {}

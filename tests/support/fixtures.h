@@ -109,6 +109,13 @@ protected:
     // Registry values of HKEY_CURRENT_USER\<key>, as text ("" when missing; DWORDs in decimal).
     QString regString(const QString& key, const QString& name) const;
 
+    // The settings file, byte for byte.
+    void writeIni(const std::string& text) const;
+    // A profile of UserDataDir, one line per entry with Windows line ends.
+    void writeProfile(const QString& name, const QStringList& lines) const;
+    // A small 24-bit bitmap of the test picture in the scratch folder; returns its path.
+    QString bitmap(const QString& name) const;
+
     TempDir root;
     ScopedEnv appDataEnv;
     ScopedEnv registryEnv;
