@@ -4,8 +4,18 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
-class QTimer;
+// Runs the periods of a Timer: Qt's timer in the program, a hand-driven one in tests.
+class TimerEngine {
+public:
+    virtual ~TimerEngine() = default;
+    // Starts a full period of ms, in place of one under way; tick is called at its end.
+    virtual void start(int ms) = 0;
+    virtual void stop() = 0;
+
+    std::function<void()> tick;
+};
 
 // A window timer. Unlike a bare QTimer: enabling an enabled timer changes nothing; setting the
 // period it already has changes nothing; a new period on an enabled timer starts a new full
@@ -15,6 +25,9 @@ class Timer : public QObject {
     Q_OBJECT
 public:
     Timer(std::uint32_t interval, bool enabled, QObject* parent = nullptr);
+    Timer(std::uint32_t interval, bool enabled, std::unique_ptr<TimerEngine> engine,
+          QObject* parent = nullptr);
+    ~Timer() override;
 
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
@@ -29,7 +42,7 @@ public:
 private:
     void sync();
 
-    QTimer* timer_;
+    std::unique_ptr<TimerEngine> engine_;
     std::uint32_t interval_;
     bool enabled_;
 };
