@@ -1,8 +1,8 @@
 #include "bmp.h"
 
 #include "common/errors.h"
+#include "common/replacingfile.h"
 #include "jpeg.h"
-#include "replacingfile.h"
 
 #include <QFile>
 
@@ -364,7 +364,7 @@ void saveBitmap(const QImage& picture, const QString& path)
     const QImage rgb = picture.format() == QImage::Format_RGB888
                            ? picture
                            : picture.convertToFormat(QImage::Format_RGB888);
-    ReplacingFile file(path);
+    ReplacingFile file(path, ReplacingFile::Durability::Remakeable);
     if (!rgb.save(&file.device(), "BMP"))
         file.failed(file.device().errorString());
     file.commit();

@@ -1,7 +1,7 @@
 #include "jpeg.h"
 
 #include "common/errors.h"
-#include "replacingfile.h"
+#include "common/replacingfile.h"
 
 #include <QFile>
 
@@ -339,7 +339,7 @@ void ConvertJpegToBitmapFile(const QString& jpegPath, const QString& bitmapPath)
     unsigned char header[BitmapHeaderSize];
     fillBitmapHeader(header, width, height, static_cast<std::uint32_t>(imageSize));
 
-    ReplacingFile file(bitmapPath);
+    ReplacingFile file(bitmapPath, ReplacingFile::Durability::Remakeable);
     file.writeAt(0, header, BitmapHeaderSize);
 
     // The bitmap stores its rows from the bottom up. Each strip of rows from the decoder is laid
@@ -381,7 +381,7 @@ void encodeJpeg(const QImage& image, const QString& jpegPath, int quality)
         throw AppError(QStringLiteral("Cannot create file \"%1\". There is no picture to write.")
                            .arg(jpegPath));
 
-    ReplacingFile file(jpegPath);
+    ReplacingFile file(jpegPath, ReplacingFile::Durability::Remakeable);
     FileDestination destination{};
     destination.file = &file.device();
     destination.buffer.resize(OutputChunk);
