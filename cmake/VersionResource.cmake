@@ -11,6 +11,12 @@ if(NOT DEFINED Tapestron_VERSION)
     string(REGEX REPLACE ".*VERSION ([0-9.]+).*" "\\1" Tapestron_VERSION "${_project}")
 endif()
 
+# The same version for the C++ code: tapestron/version.h in TAPESTRON_VERSION_INCLUDE_DIR.
+string(REGEX MATCH "^[0-9]+\\.[0-9]+" TAPESTRON_VERSION_SHORT "${Tapestron_VERSION}")
+set(TAPESTRON_VERSION_INCLUDE_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in
+               ${TAPESTRON_VERSION_INCLUDE_DIR}/tapestron/version.h @ONLY)
+
 set(TAPESTRON_VERSION_FLAGS_MASK 0x3F) # VS_FFI_FILEFLAGSMASK
 set(TAPESTRON_VERSION_FLAGS 0x0)       # a release: no debug, pre-release or special build
 set(TAPESTRON_VERSION_OS 0x40004)      # VOS_NT_WINDOWS32

@@ -5,6 +5,7 @@
 #include "app/systemevents.h"
 #include "common/context.h"
 #include "platform/platform.h"
+#include "tapestron/version.h"
 #include "wallpaper/desktoppainter.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
+    QApplication::setApplicationName(QString::fromLatin1(version::ApplicationName));
     // Hidden windows and the tray keep the program alive; only Exit ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 

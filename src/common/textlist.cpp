@@ -1,11 +1,10 @@
 #include "textlist.h"
 
 #include "errors.h"
-#include "platform/files.h"
+#include "replacingfile.h"
 #include "strings.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 QByteArrayList splitTextLines(const QByteArray& content)
 {
@@ -50,11 +49,10 @@ void writeTextLines(const QString& path, const QByteArrayList& lines)
     QByteArray content;
     for (const QByteArray& line : lines)
         content += line + "\r\n";
-    // QSaveFile writes beside the target and renames over it only when everything was written.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw AppError(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
+    // The lists are the user's own (profiles, catalogs): they wait for the disk before the rename.
+    ReplacingFile file(path, ReplacingFile::Durability::Flushed);
+    file.write(content);
+    file.commit();
 }
 
 void writeTextList(const QString& path, const QStringList& lines)

@@ -36,6 +36,10 @@ bool moveFileNoReplace(const std::string& from, const std::string& to);
 // A read-only target is replaced too, as rename(2) replaces it.
 bool moveFileReplacing(const std::string& from, const std::string& to);
 
+// Writes what the system still holds of the closed file at path to the disk, so that a rename
+// over user data can not leave an empty file after a power cut. False when it can not be done.
+bool flushFileToDisk(const std::string& path);
+
 // Copies every byte of from into a new file beside to and moves that over to, inside the system
 // where it can, so to is always either the old file or the whole copy: a link at to is replaced,
 // never written through, and the other names of a hard-linked to keep the old contents. The copy

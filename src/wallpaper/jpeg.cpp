@@ -1,15 +1,14 @@
 #include "jpeg.h"
 
+#include "bmp.h"
 #include "common/errors.h"
-#include "replacingfile.h"
+#include "common/replacingfile.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdint>
 #include <cstdio> // jpeglib.h expects size_t and FILE to be declared
-#include <cstring>
 #include <vector>
 
 #include <jerror.h>
@@ -254,38 +253,6 @@ void JpegReader::convertCmyk(JSAMPROW* rows, int count) const
     }
 }
 
-void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        at[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-constexpr std::uint32_t BitmapHeaderSize = 14 + 40;
-
-// BITMAPFILEHEADER and BITMAPINFOHEADER of a 24-bit, uncompressed, bottom-up bitmap. No resolution
-// is stated (0), as the desktop ignores it.
-void fillBitmapHeader(unsigned char* header, int width, int height, std::uint32_t imageSize)
-{
-    std::memset(header, 0, BitmapHeaderSize);
-    header[0] = 'B';
-    header[1] = 'M';
-    const struct {
-        int offset, bytes;
-        std::uint32_t value;
-    } fields[] = {
-        {2, 4, BitmapHeaderSize + imageSize},        // bfSize
-        {10, 4, BitmapHeaderSize},                   // bfOffBits
-        {14, 4, 40},                                 // biSize
-        {18, 4, static_cast<std::uint32_t>(width)},  // biWidth
-        {22, 4, static_cast<std::uint32_t>(height)}, // biHeight, positive: bottom-up
-        {26, 2, 1},                                  // biPlanes
-        {28, 2, 24},                                 // biBitCount; biCompression 0 = BI_RGB
-        {34, 4, imageSize},                          // biSizeImage
-    };
-    for (const auto& field : fields)
-        putLittleEndian(header + field.offset, field.value, field.bytes);
-}
-
 constexpr qint64 OutputChunk = 64 * 1024;
 
 // Output written straight into the temporary file; a refused write stops the encoder.
@@ -332,19 +299,12 @@ void ConvertJpegToBitmapFile(const QString& jpegPath, const QString& bitmapPath)
     reader.start(PixelOrder::Bgr);
     const int width = reader.width();
     const int height = reader.height();
-    // At most 90,000 bytes a row and 804 MB in all, well inside the header's 32-bit fields.
-    const qint64 stride = (qint64(width) * 3 + 3) & ~qint64(3);
-    const qint64 imageSize = stride * height;
+    BitmapFileWriter file(bitmapPath, width, height);
 
-    unsigned char header[BitmapHeaderSize];
-    fillBitmapHeader(header, width, height, static_cast<std::uint32_t>(imageSize));
-
-    ReplacingFile file(bitmapPath);
-    file.writeAt(0, header, BitmapHeaderSize);
-
-    // The bitmap stores its rows from the bottom up. Each strip of rows from the decoder is laid
-    // out upside down in the buffer, which makes it one contiguous run of the file, written at
-    // once. The row padding stays zero as libjpeg writes only width * 3 bytes of each row.
+    // Each strip of rows from the decoder is laid out upside down in the buffer, which makes it
+    // one contiguous run of the bottom-up file, written at once. The row padding stays zero as
+    // libjpeg writes only width * 3 bytes of each row.
+    const qint64 stride = file.stride();
     const int stripRows = static_cast<int>(std::clamp<qint64>(StripBytes / stride, 1, height));
     std::vector<JSAMPLE> strip(std::size_t(stripRows) * std::size_t(stride), 0);
     std::vector<JSAMPROW> rows(static_cast<std::size_t>(stripRows));
@@ -353,8 +313,7 @@ void ConvertJpegToBitmapFile(const QString& jpegPath, const QString& bitmapPath)
         for (int i = 0; i < count; ++i)
             rows[std::size_t(i)] = strip.data() + std::size_t(count - 1 - i) * std::size_t(stride);
         reader.readRows(rows.data(), count);
-        file.writeAt(BitmapHeaderSize + stride * (height - top - count), strip.data(),
-                     stride * count);
+        file.writeRows(top, count, strip.data());
     }
     file.commit();
 }
@@ -381,7 +340,7 @@ void encodeJpeg(const QImage& image, const QString& jpegPath, int quality)
         throw AppError(QStringLiteral("Cannot create file \"%1\". There is no picture to write.")
                            .arg(jpegPath));
 
-    ReplacingFile file(jpegPath);
+    ReplacingFile file(jpegPath, ReplacingFile::Durability::Remakeable);
     FileDestination destination{};
     destination.file = &file.device();
     destination.buffer.resize(OutputChunk);

@@ -2,7 +2,9 @@
 #include "common/textlist.h"
 #include "fixtures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -35,6 +37,20 @@ TEST_F(TextListTest, ReplacingALongerFileLeavesOnlyTheNewLines)
     writeTextList(path, {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
     writeTextList(path, {QStringLiteral("x")});
     EXPECT_EQ(readFileBytes(path.toStdString()), "x\r\n");
+}
+
+TEST_F(TextListTest, ALinkAtTheTargetIsReplacedAndWhatItPointsToKeepsItsLines)
+{
+    const QString elsewhere = tempPath("elsewhere.tsl");
+    writeTextList(elsewhere, {QStringLiteral("kept")});
+    const QString path = tempPath("list.tsl");
+    ASSERT_TRUE(QFile::link(elsewhere, path));
+    writeTextList(path, {QStringLiteral("new")});
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(readFileBytes(path.toStdString()), "new\r\n");
+    EXPECT_EQ(readFileBytes(elsewhere.toStdString()), "kept\r\n");
+    EXPECT_EQ(QDir(tempPath("")).entryList(QDir::Files | QDir::System).size(), 2)
+        << "no temporary file is left beside them";
 }
 
 TEST_F(TextListTest, MissingFileAndMissingFolderGiveClearErrors)

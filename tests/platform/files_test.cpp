@@ -58,6 +58,10 @@ TEST_F(FilesTest, MovesReplaceOnlyWhenAskedTo)
     EXPECT_TRUE(moveFileReplacing(dir.file("c.txt"), dir.file("b.txt")));
     EXPECT_FALSE(fileExists(dir.file("c.txt")));
     EXPECT_EQ(readFileBytes(dir.file("b.txt")), "A");
+
+    EXPECT_TRUE(flushFileToDisk(dir.file("b.txt")));
+    EXPECT_EQ(readFileBytes(dir.file("b.txt")), "A");
+    EXPECT_FALSE(flushFileToDisk(dir.file("c.txt"))) << "a missing file";
 }
 
 TEST_F(FilesTest, CopiesReplaceTheWholeTargetAndFailCleanly)

@@ -13,6 +13,7 @@
 #include "common/context.h"
 #include "platform/platform.h"
 #include "printingdialogs.h"
+#include "tapestron/version.h"
 #include "wallpaper/desktoppainter.h"
 
 #include <QApplication>
@@ -36,7 +37,7 @@ int child(int argc, char** argv, const char* out)
 {
     const Clock::time_point entry = Clock::now();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
+    QApplication::setApplicationName(QString::fromLatin1(version::ApplicationName));
     QApplication::setQuitOnLastWindowClosed(false);
     PrintingDialogs dialogs("bench-startup");
     platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());

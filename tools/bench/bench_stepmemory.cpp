@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "printingdialogs.h"
 #include "service.h"
+#include "tapestron/version.h"
 #include "wallpaper/desktoppainter.h"
 #include "wallpaper/jpeg.h"
 
@@ -40,7 +41,7 @@ const QString Success = QStringLiteral("New Wallpaper set successfully!");
 int child(int argc, char** argv, const std::string& programDir, int steps, const char* out)
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tapestron v0.2"));
+    QApplication::setApplicationName(QString::fromLatin1(version::ApplicationName));
     QApplication::setQuitOnLastWindowClosed(false);
     PrintingDialogs dialogs("bench-stepmemory");
     platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());

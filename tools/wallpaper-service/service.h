@@ -1,6 +1,7 @@
 #pragma once
 
 #include "collection.h"
+#include "tapestron/version.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -80,7 +81,7 @@ public:
     // "http://127.0.0.1:<port>" (the bound host; a wildcard address is given as 127.0.0.1).
     std::string baseUrl() const;
 
-    // What /version answers, without the line end. Default "0.2.0.80".
+    // What /version answers, without the line end. Default: the program's own version.
     void setVersion(std::string version);
     const std::vector<ServiceCategory>& categories() const { return categories_; }
 
@@ -108,7 +109,7 @@ private:
     mutable std::mutex mutex_; // guards everything below
     std::condition_variable wake_;
     bool stopping_ = false;
-    std::string version_ = "0.2.0.80";
+    std::string version_ = version::Number;
     std::map<std::string, Fault> faults_;
     std::vector<RecordedRequest> requests_;
     std::map<std::string, std::shared_ptr<const std::string>> generated_; // "code/file" -> bytes

@@ -138,6 +138,13 @@ bool moveFileReplacing(const std::string& from, const std::string& to)
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool flushFileToDisk(const std::string& path)
+{
+    // fsync writes the file's cached pages whichever descriptor asks, a read-only one included.
+    const posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return file && ::fsync(file.get()) == 0;
+}
+
 bool copyFileReplacing(const std::string& from, const std::string& to)
 {
     const posix::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));

@@ -63,6 +63,17 @@ bool moveFileReplacing(const std::string& from, const std::string& to)
     return false;
 }
 
+bool flushFileToDisk(const std::string& path)
+{
+    // FlushFileBuffers writes every cached byte of the file and needs a handle that may write
+    // (https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-flushfilebuffers).
+    const win32::UniqueHandle file = win32::adoptHandle(
+        ::CreateFileW(toWide(path).c_str(), GENERIC_WRITE,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ::FlushFileBuffers(file.get()) != 0;
+}
+
 namespace {
 
 // Removes a partial or unused copy, whatever attributes it was given.
