@@ -17,6 +17,10 @@ class TForm10;
 class TForm11;
 class TForm12;
 
+// TForm1 main · TForm2 settings · TForm3 about · TForm4 wizard · TForm5 error · TForm6 update ·
+// TForm7 profile editor · TForm8 category preview · TForm9 advanced options · TForm10 wait ·
+// TForm11 plug-in manager · TForm12 plug-in info.
+//
 // The twelve windows of the program, created once in a fixed order (each creation step relies on
 // the steps before it) and kept until the program ends. The windows reach each other through here.
 struct Forms {
