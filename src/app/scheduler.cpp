@@ -4,8 +4,8 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/timer.h"
 #include "custommode/customshow.h"
 #include "platform/system.h"
@@ -147,15 +147,14 @@ namespace {
 
 // The mode switch's share of the settings file: the period from the mode's own "Mode" and
 // "ReloadTime" (a missing "Mode" keeps the period), and "DefaultMode" into an existing file only.
-void takeModeFromFile(TForm1& main, const QString& section, const QString& defaultMode)
+void takeModeFromFile(TForm1& main, const QString& section, Mode mode)
 {
-    IniFile file(settingsFilePath());
+    SettingsFile file;
     main.Timer2->restart();
-    if (const auto period = reloadPeriod(file.readInteger(section, QStringLiteral("ReloadTime"), -1),
-                                         file.readInteger(section, QStringLiteral("Mode"), -1)))
+    if (const auto period = reloadPeriod(file.reloadTime(section), file.reloadUnit(section)))
         main.setShowInterval(*period);
-    if (file.exists())
-        file.writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), defaultMode);
+    if (file.file().exists())
+        file.setDefaultMode(mode);
 }
 
 } // namespace
@@ -165,7 +164,7 @@ void TForm1::SelectAutomaticMode()
     PageControl1->setCurrentWidget(TabSheet1);
     setModeChecks(true);
     button4->setEnabled(true);
-    takeModeFromFile(*this, QStringLiteral("AutoMode"), QStringLiteral("auto"));
+    takeModeFromFile(*this, keys::AutoMode, Mode::Auto);
     StatusBar1->setPanelText(2, QString());
 }
 
@@ -179,7 +178,7 @@ void TForm1::SelectCustomMode()
     PageControl1->setCurrentWidget(TabSheet2);
     setModeChecks(false);
     button4->setEnabled(false);
-    takeModeFromFile(*this, QStringLiteral("CustomMode"), QStringLiteral("custom"));
+    takeModeFromFile(*this, keys::CustomMode, Mode::Custom);
 }
 
 void TForm1::runStep(const std::function<void()>& step)

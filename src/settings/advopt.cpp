@@ -6,8 +6,8 @@
 #include "common/guard.h"
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "settings.h"
-#include "settingskeys.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/original.h"
 

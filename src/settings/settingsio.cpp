@@ -7,9 +7,9 @@
 #include "common/context.h"
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "custommode/profiles.h"
 #include "hotkeyedit.h"
-#include "settingskeys.h"
 #include "spinedit.h"
 
 #include <QCheckBox>
@@ -68,8 +68,8 @@ void TForm2::LoadSettings(const QString& path)
             edit->setText(file.readString(section, key, QString()));
     };
     const auto loadIndex = [&](QComboBox* box, const QString& section) {
-        if (file.valueExists(section, Mode))
-            box->setCurrentIndex(file.readInteger(section, Mode, -1));
+        if (file.valueExists(section, keys::Mode))
+            box->setCurrentIndex(file.readInteger(section, keys::Mode, -1));
     };
     loadText(edit1, AutoMode, ReloadTime);
     loadIndex(ComboBox1, AutoMode);
@@ -132,12 +132,12 @@ void TForm2::SaveSettings(const QString& path)
 
     file.writeBool(AutoMode, ManagePosition, CheckBox5->isChecked());
     file.writeString(AutoMode, ReloadTime, edit1->text());
-    file.writeInteger(AutoMode, Mode, ComboBox1->currentIndex());
+    file.writeInteger(AutoMode, keys::Mode, ComboBox1->currentIndex());
     file.writeString(AutoMode, OffsetX, edit2->text());
     file.writeString(AutoMode, OffsetY, edit3->text());
 
     file.writeString(CustomMode, ReloadTime, edit7->text());
-    file.writeInteger(CustomMode, Mode, ComboBox4->currentIndex());
+    file.writeInteger(CustomMode, keys::Mode, ComboBox4->currentIndex());
     file.writeString(CustomMode, OffsetX, edit5->text());
     file.writeString(CustomMode, OffsetY, edit6->text());
 
@@ -149,7 +149,8 @@ void TForm2::SaveSettings(const QString& path)
 
     file.writeString(CustomMode, CurrentProfile, profileNameOfEntry(ComboBox3->currentText()));
 
-    ReapplyWallpaperPosition(context.platform, *this, forms.Form1->ManagedPositionHint);
+    ReapplyWallpaperPosition(context.platform, *this, SettingsFile().defaultMode(),
+                             forms.Form1->ManagedPositionHint);
 
     file.writeString(General, Hotkey, shortcutToText(HotKey1->hotKey()));
 }
