@@ -145,8 +145,8 @@ void TForm1::Timer4Timer()
 
 namespace {
 
-// The mode switch's share of the settings file: the period from the mode's own "Mode" and
-// "ReloadTime" (a missing "Mode" keeps the period), and "DefaultMode" into an existing file only.
+// The mode switch's share of the settings file: the period from the mode's own reload time and
+// unit (a missing unit keeps the period), and the default mode into an existing file only.
 void takeModeFromFile(TForm1& main, const QString& section, Mode mode)
 {
     SettingsFile file;

@@ -7,7 +7,7 @@
 
 // Making current.bmp the desktop wallpaper.
 
-// Position modes of ApplyDesktopWallpaper. They are not the stored "DisplayMethod" numbers
+// Position modes of ApplyDesktopWallpaper. They are not the stored display method numbers
 // (Centered = 1, Tiled = 2, Stretched = 3, origin = 4), which are converted by name.
 enum WallpaperMode { ModeTiled = 0, ModeCentered = 1, ModeStretched = 2, ModeOrigin = 3 };
 
