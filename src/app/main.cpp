@@ -3,7 +3,6 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/paths.h"
 #include "common/service.h"
 #include "common/settingstable.h"
 #include "common/strings.h"

@@ -4,7 +4,6 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/paths.h"
 #include "common/settingstable.h"
 #include "common/timer.h"
 #include "custommode/customshow.h"

@@ -37,16 +37,45 @@ void SettingsFile::setCurrentProfile(const QString& name)
     file_.writeString(keys::CustomMode, keys::CurrentProfile, name);
 }
 
-std::optional<int> SettingsFile::category() const
+bool SettingsFile::flag(const Flag& flag) const
 {
-    if (!file_.valueExists(keys::AutoMode, keys::Category))
-        return std::nullopt;
-    return file_.readInteger(keys::AutoMode, keys::Category, -1);
+    if (!file_.valueExists(flag.section, flag.key))
+        return flag.whenMissing;
+    return file_.readBool(flag.section, flag.key, flag.whenNotNumber);
 }
 
-void SettingsFile::setCategory(int index)
+void SettingsFile::setFlag(const Flag& flag, bool value)
 {
-    file_.writeInteger(keys::AutoMode, keys::Category, index);
+    file_.writeBool(flag.section, flag.key, value);
+}
+
+std::optional<QString> SettingsFile::text(const QString& section, const QString& key) const
+{
+    if (!file_.valueExists(section, key))
+        return std::nullopt;
+    return file_.readString(section, key, QString());
+}
+
+void SettingsFile::setText(const QString& section, const QString& key, const QString& value)
+{
+    file_.writeString(section, key, value);
+}
+
+std::optional<int> SettingsFile::integer(const QString& section, const QString& key) const
+{
+    if (!file_.valueExists(section, key))
+        return std::nullopt;
+    return file_.readInteger(section, key, -1);
+}
+
+void SettingsFile::setInteger(const QString& section, const QString& key, int value)
+{
+    file_.writeInteger(section, key, value);
+}
+
+int SettingsFile::displayMethod(const QString& modeSection) const
+{
+    return file_.readInteger(modeSection, keys::DisplayMethod, -1);
 }
 
 int SettingsFile::reloadTime(const QString& modeSection) const
@@ -57,11 +86,6 @@ int SettingsFile::reloadTime(const QString& modeSection) const
 int SettingsFile::reloadUnit(const QString& modeSection) const
 {
     return file_.readInteger(modeSection, keys::Mode, -1);
-}
-
-bool SettingsFile::balloonsDisabled() const
-{
-    return file_.readBool(keys::General, keys::BallonTips, false);
 }
 
 bool SettingsFile::originalSaved() const { return file_.sectionExists(keys::OriginalWallpaper); }
