@@ -3,15 +3,14 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/inifile.h"
-#include "common/paths.h"
 #include "common/service.h"
+#include "common/settingstable.h"
 #include "common/strings.h"
 #include "online/update.h"
 #include "platform/system.h"
 #include "plugins/pluginman.h"
+#include "settings/originalstore.h"
 #include "settings/settings.h"
-#include "settings/settingskeys.h"
 #include "statusbar.h"
 #include "trayicon.h"
 #include "wallpaper/original.h"
@@ -90,7 +89,7 @@ void TForm1::connectCommands()
     on(Manage1, [this] { Manage1Click(); });
     on(About1, [this] { About1Click(); });
     const auto restoreOriginal = [this] {
-        RestoreOriginalWallpaper(context.platform, *forms.Form2);
+        RestoreOriginalWallpaper(context.platform, SettingsOriginalStore(), *forms.Form2);
     };
     on(Restore2, restoreOriginal);
     on(RestoreOriginalWallpaper1, restoreOriginal);
@@ -181,7 +180,7 @@ bool TForm1::balloonsDisabled() const
 {
     // Early in the start-up the settings window does not exist yet; the file says it then.
     if (!forms.Form2)
-        return IniFile(settingsFilePath()).readBool(keys::General, keys::BallonTips, false);
+        return SettingsFile().balloonsDisabled();
     return forms.Form2->CheckBox2->isChecked();
 }
 

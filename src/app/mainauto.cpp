@@ -5,13 +5,12 @@
 #include "automode/catalog.h"
 #include "automode/fetch.h"
 #include "common/context.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/timer.h"
 #include "common/textlist.h"
 #include "online/download.h"
 #include "settings/settings.h"
-#include "settings/settingskeys.h"
 #include "settings/spinedit.h"
 #include "statusbar.h"
 #include "trayicon.h"
@@ -187,7 +186,7 @@ void TForm1::UpdateProfileList1Click() { RefreshCatalog(); }
 void TForm1::BitBtn6Click()
 {
     runWhenIdle([this, category = ComboBox2->currentIndex()] {
-        IniFile(settingsFilePath()).writeInteger(keys::AutoMode, keys::Category, category);
+        SettingsFile().setCategory(category);
         forms.Form2->LoadSettings(settingsFilePath());
         PendingList.clear();
         FetchAutoWallpaper();

@@ -3,8 +3,8 @@
 
 #include "app/forms.h"
 #include "common/context.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "custommode/pedit.h"
 #include "custommode/profiles.h"
 #include "common/strings.h"
@@ -17,8 +17,7 @@ namespace {
 
 void writeCurrentProfile(const QString& name)
 {
-    IniFile(settingsFilePath())
-        .writeString(QStringLiteral("CustomMode"), QStringLiteral("CurrentProfile"), name);
+    SettingsFile().setCurrentProfile(name);
 }
 
 } // namespace

@@ -4,8 +4,7 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/inifile.h"
-#include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/timer.h"
 #include "custommode/customshow.h"
 #include "platform/system.h"
@@ -145,17 +144,16 @@ void TForm1::Timer4Timer()
 
 namespace {
 
-// The mode switch's share of the settings file: the period from the mode's own "Mode" and
-// "ReloadTime" (a missing "Mode" keeps the period), and "DefaultMode" into an existing file only.
-void takeModeFromFile(TForm1& main, const QString& section, const QString& defaultMode)
+// The mode switch's share of the settings file: the period from the mode's own reload time and
+// unit (a missing unit keeps the period), and the default mode into an existing file only.
+void takeModeFromFile(TForm1& main, const QString& section, Mode mode)
 {
-    IniFile file(settingsFilePath());
+    SettingsFile file;
     main.Timer2->restart();
-    if (const auto period = reloadPeriod(file.readInteger(section, QStringLiteral("ReloadTime"), -1),
-                                         file.readInteger(section, QStringLiteral("Mode"), -1)))
+    if (const auto period = reloadPeriod(file.reloadTime(section), file.reloadUnit(section)))
         main.setShowInterval(*period);
-    if (file.exists())
-        file.writeString(QStringLiteral("General"), QStringLiteral("DefaultMode"), defaultMode);
+    if (file.file().exists())
+        file.setDefaultMode(mode);
 }
 
 } // namespace
@@ -165,7 +163,7 @@ void TForm1::SelectAutomaticMode()
     PageControl1->setCurrentWidget(TabSheet1);
     setModeChecks(true);
     button4->setEnabled(true);
-    takeModeFromFile(*this, QStringLiteral("AutoMode"), QStringLiteral("auto"));
+    takeModeFromFile(*this, keys::AutoMode, Mode::Auto);
     StatusBar1->setPanelText(2, QString());
 }
 
@@ -179,7 +177,7 @@ void TForm1::SelectCustomMode()
     PageControl1->setCurrentWidget(TabSheet2);
     setModeChecks(false);
     button4->setEnabled(false);
-    takeModeFromFile(*this, QStringLiteral("CustomMode"), QStringLiteral("custom"));
+    takeModeFromFile(*this, keys::CustomMode, Mode::Custom);
 }
 
 void TForm1::runStep(const std::function<void()>& step)

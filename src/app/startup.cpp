@@ -5,14 +5,13 @@
 #include "common/context.h"
 #include "common/errors.h"
 #include "common/guard.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/timer.h"
 #include "common/strings.h"
 #include "custommode/profiles.h"
 #include "platform/files.h"
 #include "plugins/protocol.h"
-#include "settings/settingskeys.h"
 #include "windows/previewbox.h"
 #include "wallpaper/picture.h"
 
@@ -51,12 +50,12 @@ void TForm1::FormCreate()
 
 void TForm1::restoreMode()
 {
-    const IniFile settings(settingsFilePath());
-    if (settings.readString(keys::General, keys::DefaultMode, QString()) == QLatin1String("custom")) {
+    const SettingsFile settings;
+    // Anything but custom starts the automatic mode.
+    if (settings.defaultMode() == Mode::Custom) {
         SelectCustomMode();
         try {
-            ShowList = readProfile(
-                settings.readString(keys::CustomMode, keys::CurrentProfile, QString()));
+            ShowList = readProfile(settings.currentProfile());
         } catch (const AppError&) {
             // The first custom step reads the profile again and reports it in its balloon; a
             // message box at every start would say the same thing less usefully.

@@ -1,13 +1,12 @@
 #include "catalog.h"
 
 #include "common/errors.h"
-#include "common/inifile.h"
 #include "common/paths.h"
 #include "common/service.h"
+#include "common/settingstable.h"
 #include "common/strings.h"
 #include "common/textlist.h"
 #include "platform/files.h"
-#include "settings/settingskeys.h"
 
 #include <QFile>
 
@@ -46,10 +45,7 @@ QStringList readCategoryCodes(const QString& path)
 
 int selectedCategoryIndex()
 {
-    const IniFile settings(settingsFilePath());
-    if (!settings.valueExists(keys::AutoMode, keys::Category))
-        return 0;
-    return settings.readInteger(keys::AutoMode, keys::Category, -1);
+    return SettingsFile().category().value_or(0);
 }
 
 QString categoryCode(const QStringList& codes, int index)

@@ -10,6 +10,7 @@
 #include "common/textlist.h"
 #include "platform/files.h"
 #include "platform/system.h"
+#include "settings/originalstore.h"
 #include "wallpaper/bmp.h"
 #include "wallpaper/jpeg.h"
 #include "wallpaper/original.h"
@@ -89,7 +90,8 @@ public:
     {
         host_.clearBalloon();
         host_.setTrayAnimated(true);
-        SaveOriginalWallpaperIfNeeded(system_);
+        SettingsOriginalStore store;
+        SaveOriginalWallpaperIfNeeded(system_, store);
         if (!host_.balloonsDisabled())
             host_.showBalloon(GettingText);
         host_.disableReloadCommands();

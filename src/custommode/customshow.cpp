@@ -1,10 +1,11 @@
 #include "customshow.h"
 
 #include "common/errors.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/strings.h"
 #include "platform/files.h"
+#include "settings/originalstore.h"
 #include "profiles.h"
 #include "wallpaper/jpeg.h"
 #include "wallpaper/original.h"
@@ -124,9 +125,7 @@ void runStep(platform::Platform& system, const WallpaperSettings& settings, Cust
 {
     QStringList& list = host.showList();
     if (list.isEmpty()) {
-        const QString name = IniFile(settingsFilePath())
-                                 .readString(QStringLiteral("CustomMode"),
-                                             QStringLiteral("CurrentProfile"), QString());
+        const QString name = SettingsFile().currentProfile();
         if (name.isEmpty())
             throw AppError(QStringLiteral("No profile is chosen."));
         list = readProfile(name);
@@ -134,7 +133,8 @@ void runStep(platform::Platform& system, const WallpaperSettings& settings, Cust
 
     host.clearBalloon();
     host.setTrayAnimated(true);
-    SaveOriginalWallpaperIfNeeded(system);
+    SettingsOriginalStore store;
+    SaveOriginalWallpaperIfNeeded(system, store);
     host.showBalloon(SettingText);
 
     if (list.isEmpty())

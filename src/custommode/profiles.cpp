@@ -2,8 +2,8 @@
 
 #include "common/collectfiles.h"
 #include "common/errors.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/textlist.h"
 
 QString profileListEntry(const QString& profilePath)
@@ -61,9 +61,7 @@ QString listedProfilePath(int index, const QString& entry)
 
 QString currentProfileEntry()
 {
-    const QString name = IniFile(settingsFilePath())
-                             .readString(QStringLiteral("CustomMode"),
-                                         QStringLiteral("CurrentProfile"), QString());
+    const QString name = SettingsFile().currentProfile();
     if (name.isEmpty())
         return QString();
     try {

@@ -4,10 +4,8 @@
 #include "app/main.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/inifile.h"
-#include "common/paths.h"
+#include "common/settingstable.h"
 #include "settings.h"
-#include "settingskeys.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/original.h"
 
@@ -124,7 +122,7 @@ void TForm9::setVisible(bool visible)
 void TForm9::FormShow()
 {
     setSwatchColour(ReadBackgroundColour(context.platform));
-    loadTransparentText(IniFile(settingsFilePath()));
+    loadTransparentText(SettingsFile());
     forms.Form1->setEnabled(false);
     forms.Form2->setEnabled(false);
     // Still hidden here: the flag can change without hiding the window.
@@ -138,11 +136,9 @@ void TForm9::FormHide()
     setTopmost(false);
 }
 
-void TForm9::loadTransparentText(const IniFile& file)
+void TForm9::loadTransparentText(const SettingsFile& file)
 {
-    // A value that is not a number counts as set.
-    CheckBox1->setChecked(file.valueExists(keys::General, keys::TransparentText) &&
-                          file.readBool(keys::General, keys::TransparentText, true));
+    CheckBox1->setChecked(file.flag(flags::TransparentText));
 }
 
 void TForm9::Shape1MouseDown()
@@ -153,8 +149,7 @@ void TForm9::Shape1MouseDown()
 
 void TForm9::BitBtn1Click()
 {
-    IniFile(settingsFilePath())
-        .writeBool(keys::General, keys::TransparentText, CheckBox1->isChecked());
+    SettingsFile().setFlag(flags::TransparentText, CheckBox1->isChecked());
     // Written even when unchanged: the desktop takes the colour the window shows.
     ApplyBackgroundColour(context.platform, swatchColour());
     ApplyIconTextTransparency(context.platform, CheckBox1->isChecked());

@@ -2,7 +2,7 @@
 
 #include "windows/formbase.h"
 
-class IniFile;
+class SettingsFile;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -31,7 +31,7 @@ public:
 
     QColor swatchColour() const;
     // "Set Transparent Text" from the settings file: unchecked without the key.
-    void loadTransparentText(const IniFile& file);
+    void loadTransparentText(const SettingsFile& file);
 
     QLabel* Label1;
     QLabel* Label2;

@@ -144,7 +144,7 @@ private:
     void connectActions();
     void startShowAtCreation();
     void takeShowInterval(const SpinEdit* value, const QComboBox* unit);
-    void loadProfiles(const class IniFile& file);
+    void loadProfiles(const class SettingsFile& file);
     void registerHotKey(const Shortcut& shortcut);
     void unregisterHotKey();
     std::uintptr_t hotKeyWindow();

@@ -9,14 +9,13 @@
 #include "common/collectfiles.h"
 #include "common/context.h"
 #include "common/guard.h"
-#include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/strings.h"
 #include "custommode/pedit.h"
 #include "custommode/profiles.h"
 #include "hotkeyedit.h"
 #include "platform/files.h"
-#include "settingskeys.h"
 #include "spinedit.h"
 
 #include <QAction>
@@ -63,10 +62,7 @@ void setReloadUnit(SpinEdit* edit, const QString& unit)
     }
 }
 
-QString defaultModeInFile()
-{
-    return IniFile(settingsFilePath()).readString(keys::General, keys::DefaultMode, QString());
-}
+Mode defaultModeInFile() { return SettingsFile().defaultMode(); }
 
 } // namespace
 
@@ -98,17 +94,16 @@ void TForm2::startShowAtCreation()
 {
     TForm1& main = *forms.Form1;
     if (!CheckBox3->isChecked()) {
-        const QString mode = defaultModeInFile();
-        if (mode == QStringLiteral("auto") || mode == QStringLiteral("custom"))
+        if (defaultModeInFile() != Mode::Neither)
             main.StopShow();
         return;
     }
-    if (defaultModeInFile() == QStringLiteral("auto")) {
+    if (defaultModeInFile() == Mode::Auto) {
         main.FetchAutoWallpaper();
         takeShowInterval(edit1, ComboBox1);
         main.StartShow();
     }
-    if (defaultModeInFile() == QStringLiteral("custom")) {
+    if (defaultModeInFile() == Mode::Custom) {
         main.NextCustomWallpaper();
         takeShowInterval(edit7, ComboBox4);
         main.StartShow();

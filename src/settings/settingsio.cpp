@@ -5,11 +5,9 @@
 #include "app/forms.h"
 #include "app/main.h"
 #include "common/context.h"
-#include "common/inifile.h"
-#include "common/paths.h"
+#include "common/settingstable.h"
 #include "custommode/profiles.h"
 #include "hotkeyedit.h"
-#include "settingskeys.h"
 #include "spinedit.h"
 
 #include <QCheckBox>
@@ -28,12 +26,12 @@ void checkDisplayMethod(const std::array<QRadioButton*, 4>& buttons, int method)
         buttons[method - 1]->setChecked(true);
 }
 
-void writeDisplayMethod(IniFile& file, const QString& section,
+void writeDisplayMethod(SettingsFile& file, const QString& section,
                         const std::array<QRadioButton*, 4>& buttons)
 {
     for (int i = 0; i < 4; ++i)
         if (buttons[i]->isChecked()) {
-            file.writeInteger(section, DisplayMethod, i + 1);
+            file.setInteger(section, DisplayMethod, i + 1);
             return;
         }
 }
@@ -42,34 +40,28 @@ void writeDisplayMethod(IniFile& file, const QString& section,
 
 void TForm2::LoadSettings(const QString& path)
 {
-    const IniFile file(path);
+    const SettingsFile file(path);
     TForm1& main = *forms.Form1;
 
-    const auto loadCheck = [&](QCheckBox* box, const QString& key, bool absent) {
-        box->setChecked(file.valueExists(General, key) ? file.readBool(General, key, false) : absent);
-    };
-    loadCheck(CheckBox1, RunAtStartup, true);
-    loadCheck(CheckBox2, BallonTips, false);
-    loadCheck(CheckBox3, AutoRunAtStartup, true);
-    loadCheck(CheckBox4, CheckForUpdate, false);
+    CheckBox1->setChecked(file.flag(flags::RunAtStartup));
+    CheckBox2->setChecked(file.flag(flags::BallonTips));
+    CheckBox3->setChecked(file.flag(flags::AutoRunAtStartup));
+    CheckBox4->setChecked(file.flag(flags::CheckForUpdate));
 
     forms.Form9->loadTransparentText(file);
 
-    CheckBox5->setChecked(file.valueExists(AutoMode, ManagePosition) &&
-                          file.readBool(AutoMode, ManagePosition, true));
+    CheckBox5->setChecked(file.flag(flags::ManagePosition));
     CheckBox5Click();
 
-    ComboBox2->setCurrentIndex(file.valueExists(AutoMode, Category)
-                                   ? file.readInteger(AutoMode, Category, -1)
-                                   : 1);
+    ComboBox2->setCurrentIndex(file.category().value_or(1));
 
     const auto loadText = [&](SpinEdit* edit, const QString& section, const QString& key) {
-        if (file.valueExists(section, key))
-            edit->setText(file.readString(section, key, QString()));
+        if (const auto text = file.text(section, key))
+            edit->setText(*text);
     };
     const auto loadIndex = [&](QComboBox* box, const QString& section) {
-        if (file.valueExists(section, Mode))
-            box->setCurrentIndex(file.readInteger(section, Mode, -1));
+        if (const auto index = file.integer(section, keys::Mode))
+            box->setCurrentIndex(*index);
     };
     loadText(edit1, AutoMode, ReloadTime);
     loadIndex(ComboBox1, AutoMode);
@@ -81,24 +73,22 @@ void TForm2::LoadSettings(const QString& path)
     loadText(edit6, CustomMode, OffsetY);
     loadText(edit4, General, TempSize);
 
-    checkDisplayMethod(autoButtons_, file.readInteger(AutoMode, DisplayMethod, -1));
-    checkDisplayMethod(customButtons_, file.readInteger(CustomMode, DisplayMethod, -1));
+    checkDisplayMethod(autoButtons_, file.displayMethod(AutoMode));
+    checkDisplayMethod(customButtons_, file.displayMethod(CustomMode));
 
     loadProfiles(file);
 
-    const Shortcut shortcut = textToShortcut(file.valueExists(General, Hotkey)
-                                                 ? file.readString(General, Hotkey, QString())
-                                                 : QStringLiteral("Alt+R"));
+    const Shortcut shortcut = textToShortcut(file.text(General, Hotkey).value_or(DefaultHotkey));
     HotKey1->setHotKey(shortcut);
     unregisterHotKey();
     registerHotKey(shortcut);
 
-    if (file.valueExists(AutoMode, Category))
-        main.ComboBox2->setCurrentIndex(file.readInteger(AutoMode, Category, -1));
+    if (const auto category = file.category())
+        main.ComboBox2->setCurrentIndex(*category);
 }
 
 // Both profile boxes list every profile with its entry count and select the current one.
-void TForm2::loadProfiles(const IniFile& file)
+void TForm2::loadProfiles(const SettingsFile& file)
 {
     TForm1& main = *forms.Form1;
     const QStringList entries = listProfileEntries();
@@ -111,7 +101,7 @@ void TForm2::loadProfiles(const IniFile& file)
     ComboBox3->addItems(entries);
     main.ComboBox1->addItems(entries);
     // Filling a list selects its first row; without a saved profile none is chosen.
-    if (!any || !file.valueExists(CustomMode, CurrentProfile)) {
+    if (!any || !file.currentProfileSaved()) {
         ComboBox3->setCurrentIndex(-1);
         main.ComboBox1->setCurrentIndex(-1);
         return;
@@ -123,35 +113,36 @@ void TForm2::loadProfiles(const IniFile& file)
 
 void TForm2::SaveSettings(const QString& path)
 {
-    IniFile file(path);
-    file.writeBool(General, RunAtStartup, CheckBox1->isChecked());
-    file.writeBool(General, BallonTips, CheckBox2->isChecked());
-    file.writeBool(General, AutoRunAtStartup, CheckBox3->isChecked());
-    file.writeBool(General, CheckForUpdate, CheckBox4->isChecked());
-    file.writeBool(General, TransparentText, forms.Form9->CheckBox1->isChecked());
+    SettingsFile file(path);
+    file.setFlag(flags::RunAtStartup, CheckBox1->isChecked());
+    file.setFlag(flags::BallonTips, CheckBox2->isChecked());
+    file.setFlag(flags::AutoRunAtStartup, CheckBox3->isChecked());
+    file.setFlag(flags::CheckForUpdate, CheckBox4->isChecked());
+    file.setFlag(flags::TransparentText, forms.Form9->CheckBox1->isChecked());
 
-    file.writeBool(AutoMode, ManagePosition, CheckBox5->isChecked());
-    file.writeString(AutoMode, ReloadTime, edit1->text());
-    file.writeInteger(AutoMode, Mode, ComboBox1->currentIndex());
-    file.writeString(AutoMode, OffsetX, edit2->text());
-    file.writeString(AutoMode, OffsetY, edit3->text());
+    file.setFlag(flags::ManagePosition, CheckBox5->isChecked());
+    file.setText(AutoMode, ReloadTime, edit1->text());
+    file.setInteger(AutoMode, keys::Mode, ComboBox1->currentIndex());
+    file.setText(AutoMode, OffsetX, edit2->text());
+    file.setText(AutoMode, OffsetY, edit3->text());
 
-    file.writeString(CustomMode, ReloadTime, edit7->text());
-    file.writeInteger(CustomMode, Mode, ComboBox4->currentIndex());
-    file.writeString(CustomMode, OffsetX, edit5->text());
-    file.writeString(CustomMode, OffsetY, edit6->text());
+    file.setText(CustomMode, ReloadTime, edit7->text());
+    file.setInteger(CustomMode, keys::Mode, ComboBox4->currentIndex());
+    file.setText(CustomMode, OffsetX, edit5->text());
+    file.setText(CustomMode, OffsetY, edit6->text());
 
-    file.writeString(General, TempSize, edit4->text());
-    file.writeInteger(AutoMode, Category, ComboBox2->currentIndex());
+    file.setText(General, TempSize, edit4->text());
+    file.setCategory(ComboBox2->currentIndex());
 
     writeDisplayMethod(file, AutoMode, autoButtons_);
     writeDisplayMethod(file, CustomMode, customButtons_);
 
-    file.writeString(CustomMode, CurrentProfile, profileNameOfEntry(ComboBox3->currentText()));
+    file.setCurrentProfile(profileNameOfEntry(ComboBox3->currentText()));
 
-    ReapplyWallpaperPosition(context.platform, *this, forms.Form1->ManagedPositionHint);
+    ReapplyWallpaperPosition(context.platform, *this, SettingsFile().defaultMode(),
+                             forms.Form1->ManagedPositionHint);
 
-    file.writeString(General, Hotkey, shortcutToText(HotKey1->hotKey()));
+    file.setText(General, Hotkey, shortcutToText(HotKey1->hotKey()));
 }
 
 std::uintptr_t TForm2::hotKeyWindow() { return static_cast<std::uintptr_t>(winId()); }

@@ -1,7 +1,6 @@
 #include "apply.h"
 
 #include "common/errors.h"
-#include "common/inifile.h"
 #include "common/paths.h"
 #include "common/strings.h"
 #include "platform/desktop.h"
@@ -50,12 +49,6 @@ void applyManagedHint(platform::Platform& system, const WallpaperSettings& setti
         ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
     else if (hint == QLatin1String("2"))
         ApplyDesktopWallpaper(system, currentBitmapPath(), ModeStretched, 0, 0);
-}
-
-QString defaultMode()
-{
-    return IniFile(settingsFilePath())
-        .readString(QStringLiteral("General"), QStringLiteral("DefaultMode"), QString());
 }
 
 } // namespace
@@ -134,7 +127,7 @@ void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& 
 }
 
 void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSettings& settings,
-                              int managedPositionHint)
+                              Mode mode, int managedPositionHint)
 {
     const auto shown = system.registry->readValue(RootKey::CurrentUser, DesktopKey, "Wallpaper");
     const std::string* shownPath = shown ? std::get_if<std::string>(&*shown) : nullptr;
@@ -143,14 +136,13 @@ void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSetting
     if (fromStd(shownPath ? *shownPath : std::string()) != currentBitmapPath())
         return;
 
-    if (defaultMode() == QLatin1String("auto")) {
+    if (mode == Mode::Auto) {
         if (settings.managePosition())
             applyManagedHint(system, settings, QString::number(managedPositionHint));
         else
             applyPositionChoice(system, settings.autoPosition());
     }
-    // Read again: the file is the settings window's, and each step looks at it afresh.
-    if (defaultMode() == QLatin1String("custom"))
+    if (mode == Mode::Custom)
         ApplyCustomModePosition(system, settings);
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "common/mode.h"
 #include "platform/platform.h"
 
 #include <QString>
 
 // Making current.bmp the desktop wallpaper.
 
-// Position modes of ApplyDesktopWallpaper. They are not the stored "DisplayMethod" numbers
+// Position modes of ApplyDesktopWallpaper. They are not the stored display method numbers
 // (Centered = 1, Tiled = 2, Stretched = 3, origin = 4), which are converted by name.
 enum WallpaperMode { ModeTiled = 0, ModeCentered = 1, ModeStretched = 2, ModeOrigin = 3 };
 
@@ -57,10 +58,10 @@ void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& 
                            const QString& hint);
 
 // After the settings were saved: when the desktop shows exactly current.bmp (case-sensitive),
-// applies the position of the mode named by [General] DefaultMode ("auto" with managedPositionHint
-// when the program manages the position, or "custom"); otherwise leaves the desktop alone.
+// applies the position of mode (automatic with managedPositionHint when the program manages the
+// position, or custom; Neither applies nothing); otherwise leaves the desktop alone.
 void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSettings& settings,
-                              int managedPositionHint);
+                              Mode mode, int managedPositionHint);
 
 // Copies every byte of source to target through a new file that replaces target in one step, so
 // target is always the old or the whole new picture (a link there is replaced, not followed).

@@ -1,7 +1,6 @@
 #include "original.h"
 
 #include "common/errors.h"
-#include "common/inifile.h"
 #include "common/paths.h"
 #include "common/strings.h"
 #include "platform/desktop.h"
@@ -19,7 +18,6 @@ using platform::RootKey;
 
 const std::string DesktopKey = "Control Panel\\Desktop";
 const std::string ColorsKey = "Control Panel\\Colors";
-const QString Section = QStringLiteral("OriginalWallpaper");
 
 QString originalBitmapPath()
 {
@@ -39,26 +37,26 @@ std::optional<QString> readText(platform::Platform& system, const std::string& k
     return QString::number(std::get<std::uint32_t>(*value));
 }
 
-void saveWallpaperValues(platform::Platform& system, IniFile& settings)
+void saveWallpaperValues(platform::Platform& system, OriginalWallpaperStore& store)
 {
     const std::optional<QString> wallpaper = readText(system, DesktopKey, "Wallpaper");
     if (!wallpaper) {
-        settings.writeString(Section, QStringLiteral("Path"), QString());
+        store.write(OriginalValue::Path, QString());
         return;
     }
     // No picture, or one that is gone: whatever an earlier save wrote stays.
     if (wallpaper->isEmpty() || !platform::fileExists(toStd(*wallpaper)))
         return;
     CopyWholeFile(*wallpaper, originalBitmapPath());
-    settings.writeString(Section, QStringLiteral("Path"), originalBitmapPath());
+    store.write(OriginalValue::Path, originalBitmapPath());
     if (const auto tile = readText(system, DesktopKey, "TileWallpaper"))
-        settings.writeString(Section, QStringLiteral("Tile"), *tile);
+        store.write(OriginalValue::Tile, *tile);
     if (const auto style = readText(system, DesktopKey, "WallpaperStyle"))
-        settings.writeString(Section, QStringLiteral("Style"), *style);
-    settings.writeString(Section, QStringLiteral("OriginX"),
-                         readText(system, DesktopKey, "WallpaperOriginX").value_or("0"));
-    settings.writeString(Section, QStringLiteral("OriginY"),
-                         readText(system, DesktopKey, "WallpaperOriginY").value_or("0"));
+        store.write(OriginalValue::Style, *style);
+    store.write(OriginalValue::OriginX,
+                readText(system, DesktopKey, "WallpaperOriginX").value_or("0"));
+    store.write(OriginalValue::OriginY,
+                readText(system, DesktopKey, "WallpaperOriginY").value_or("0"));
 }
 
 // Splits off the text before the first blank (all of it without one) and removes it and the
@@ -84,39 +82,38 @@ void setDesktopColour(platform::Platform& system, const QColor& colour)
 
 } // namespace
 
-void SaveOriginalWallpaperIfNeeded(platform::Platform& system)
+void SaveOriginalWallpaperIfNeeded(platform::Platform& system, OriginalWallpaperStore& store)
 {
-    if (!IniFile(settingsFilePath()).sectionExists(Section)) {
-        SaveOriginalWallpaper(system);
+    if (!store.saved()) {
+        SaveOriginalWallpaper(system, store);
         return;
     }
     if (!system.registry->createKey(RootKey::CurrentUser, DesktopKey))
         return;
     // Only the path tells the program's wallpaper from the user's, compared exactly as written.
     if (readText(system, DesktopKey, "Wallpaper").value_or(QString()) != currentBitmapPath())
-        SaveOriginalWallpaper(system);
+        SaveOriginalWallpaper(system, store);
 }
 
-void SaveOriginalWallpaper(platform::Platform& system)
+void SaveOriginalWallpaper(platform::Platform& system, OriginalWallpaperStore& store)
 {
-    IniFile settings(settingsFilePath());
     if (system.registry->createKey(RootKey::CurrentUser, DesktopKey))
-        saveWallpaperValues(system, settings);
+        saveWallpaperValues(system, store);
     if (system.registry->createKey(RootKey::CurrentUser, ColorsKey))
         if (const auto colour = readText(system, ColorsKey, "Background"))
-            settings.writeString(Section, QStringLiteral("BackgroundColor"), *colour);
+            store.write(OriginalValue::BackgroundColor, *colour);
 }
 
-void RestoreOriginalWallpaper(platform::Platform& system, const WallpaperSettings& settings)
+void RestoreOriginalWallpaper(platform::Platform& system, const OriginalWallpaperStore& store,
+                              const WallpaperSettings& settings)
 {
-    const IniFile saved(settingsFilePath());
-    if (!saved.sectionExists(Section))
+    if (!store.saved())
         return;
-    const int style = saved.readInteger(Section, QStringLiteral("Style"), -1);
-    const int originX = saved.readInteger(Section, QStringLiteral("OriginX"), -1);
-    const int originY = saved.readInteger(Section, QStringLiteral("OriginY"), -1);
-    const QString tile = saved.readString(Section, QStringLiteral("Tile"), QString());
-    const QString path = saved.readString(Section, QStringLiteral("Path"), QString());
+    const int style = store.integer(OriginalValue::Style);
+    const int originX = store.integer(OriginalValue::OriginX);
+    const int originY = store.integer(OriginalValue::OriginY);
+    const QString tile = store.text(OriginalValue::Tile);
+    const QString path = store.text(OriginalValue::Path);
 
     if (!path.isEmpty() && platform::fileExists(toStd(path))) {
         // Shown as current.bmp, the program's own name, so the next show step does not take the
@@ -126,13 +123,13 @@ void RestoreOriginalWallpaper(platform::Platform& system, const WallpaperSetting
     } else {
         WriteDesktopWallpaperValues(system, QString(), tile, style, originX, originY);
     }
-    RestoreBackgroundColour(system, settings);
+    RestoreBackgroundColour(system, store, settings);
 }
 
-void RestoreBackgroundColour(platform::Platform& system, const WallpaperSettings& settings)
+void RestoreBackgroundColour(platform::Platform& system, const OriginalWallpaperStore& store,
+                             const WallpaperSettings& settings)
 {
-    const QString saved = IniFile(settingsFilePath())
-                              .readString(Section, QStringLiteral("BackgroundColor"), QString());
+    const QString saved = store.text(OriginalValue::BackgroundColor);
     // Converted before anything is changed.
     const QColor colour = backgroundColourFromText(saved);
 

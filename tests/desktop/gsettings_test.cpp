@@ -4,6 +4,7 @@
 #include "common/strings.h"
 #include "platform/posix/desktop/backend.h"
 #include "platform/posix/desktop/gvarianttext.h"
+#include "settings/originalstore.h"
 #include "wallpaper/original.h"
 
 #include <filesystem>
@@ -125,13 +126,14 @@ TEST_P(GSettingsDesktopTest, RestoringTheOriginalShowsACopyOfTheUsersPicture)
     const std::string lake = userPicture("lake.bmp", "lake");
     showUserPicture(lake);
     startDesktop();
-    SaveOriginalWallpaper(system);
+    SettingsOriginalStore store;
+    SaveOriginalWallpaper(system, store);
     writeFileBytes(toStd(currentBitmapPath()), "ours");
     ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
     EXPECT_EQ(readFileBytes(shownFile()), "ours");
     EXPECT_EQ(get("picture-options"), "centered");
 
-    RestoreOriginalWallpaper(system, NoPositionSettings());
+    RestoreOriginalWallpaper(system, store, NoPositionSettings());
     const std::string shown = shownFile();
     EXPECT_NE(shown, lake);
     EXPECT_EQ(readFileBytes(shown), "lake");
@@ -142,7 +144,7 @@ TEST_P(GSettingsDesktopTest, RestoringTheOriginalShowsACopyOfTheUsersPicture)
     // next step keeps, as the system's own values would have it.
     const std::string river = userPicture("river.bmp", "river");
     showUserPicture(river);
-    SaveOriginalWallpaperIfNeeded(system);
+    SaveOriginalWallpaperIfNeeded(system, store);
     EXPECT_EQ(readFileBytes(toStd(userDataDir()) + "/original.bmp"), "river");
     EXPECT_EQ(registryWallpaper().front(), fromStd(river));
 }

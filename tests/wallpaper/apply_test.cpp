@@ -55,11 +55,6 @@ protected:
         desktop->calls.clear();
         return {path, "0", "2", "7", "8"};
     }
-    void setDefaultMode(const QString& mode)
-    {
-        userData();
-        IniFile(settingsFilePath()).writeString("General", "DefaultMode", mode);
-    }
     QStringList current(const char* tile, const char* style, const char* x = "0",
                         const char* y = "0") const
     {
@@ -175,34 +170,29 @@ TEST_F(WallpaperApplyTest, ReapplyingNeedsTheExactBitmapAndAKnownMode)
     settings.autoChoice.originX = "5";
     settings.autoChoice.originY = "6";
 
-    setDefaultMode("custom");
     // Another spelling of the path: someone else's wallpaper.
     const QStringList other = writeOldValues(currentBitmapPath().toUpper());
-    ReapplyWallpaperPosition(system, settings, 0);
+    ReapplyWallpaperPosition(system, settings, Mode::Custom, 0);
     EXPECT_EQ(desktopValues(), other);
     EXPECT_TRUE(desktop->calls.empty());
 
     writeOldValues(currentBitmapPath());
-    ReapplyWallpaperPosition(system, settings, 0);
+    ReapplyWallpaperPosition(system, settings, Mode::Custom, 0);
     EXPECT_EQ(desktopValues(), current("1", "0"));
     EXPECT_TRUE(reloadedOnce());
 
-    setDefaultMode("auto");
-    ReapplyWallpaperPosition(system, settings, 1); // not managed: the automatic group
+    ReapplyWallpaperPosition(system, settings, Mode::Auto, 1); // not managed: the automatic group
     EXPECT_EQ(desktopValues(), current("0", "0", "5", "6"));
     settings.manage = true;
-    ReapplyWallpaperPosition(system, settings, 2);
+    ReapplyWallpaperPosition(system, settings, Mode::Auto, 2);
     EXPECT_EQ(desktopValues(), current("0", "2"));
 
-    for (const QString& mode : {QStringLiteral("manual"), QString()}) {
-        setDefaultMode(mode);
-        const QStringList old = writeOldValues(currentBitmapPath());
-        ReapplyWallpaperPosition(system, settings, 0);
-        EXPECT_EQ(desktopValues(), old);
-        EXPECT_TRUE(desktop->calls.empty());
-    }
-    setDefaultMode("auto");
-    ReapplyWallpaperPosition(system, settings, 3); // managed, a hint with no position
+    const QStringList old = writeOldValues(currentBitmapPath());
+    ReapplyWallpaperPosition(system, settings, Mode::Neither, 0);
+    EXPECT_EQ(desktopValues(), old);
+    EXPECT_TRUE(desktop->calls.empty());
+
+    ReapplyWallpaperPosition(system, settings, Mode::Auto, 3); // managed, a hint with no position
     EXPECT_TRUE(desktop->calls.empty());
 }
 

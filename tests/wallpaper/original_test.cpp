@@ -5,6 +5,7 @@
 #include "common/paths.h"
 #include "common/strings.h"
 #include "platform/registry.h"
+#include "settings/originalstore.h"
 #include "wallpaper/original.h"
 
 namespace {
@@ -61,6 +62,7 @@ protected:
     std::string originalBytes() const { return readFileBytes(toStd(userDataPath("original.bmp"))); }
 
     TransparentText settings;
+    SettingsOriginalStore store;
 };
 
 TEST_F(OriginalWallpaperTest, TheUsersWallpaperIsSavedUntilTheProgramShowsItsOwn)
@@ -68,14 +70,14 @@ TEST_F(OriginalWallpaperTest, TheUsersWallpaperIsSavedUntilTheProgramShowsItsOwn
     const QString original = userDataPath("original.bmp");
     showUserPicture(tempPath("lake.bmp"), "lake");
     set(Colors, "Background", "0 78 152");
-    SaveOriginalWallpaperIfNeeded(system);
+    SaveOriginalWallpaperIfNeeded(system, store);
     EXPECT_EQ(originalBytes(), "lake");
     EXPECT_EQ(saved(), (QStringList{original, "0", "2", "0", "0", "0 78 152"}));
 
     writeFileBytes(toStd(currentBitmapPath()), "ours");
     set(Desktop, "Wallpaper", currentBitmapPath());
     set(Colors, "Background", "1 2 3");
-    SaveOriginalWallpaperIfNeeded(system);
+    SaveOriginalWallpaperIfNeeded(system, store);
     EXPECT_EQ(originalBytes(), "lake");
     EXPECT_EQ(saved().last(), "0 78 152");
 
@@ -83,25 +85,25 @@ TEST_F(OriginalWallpaperTest, TheUsersWallpaperIsSavedUntilTheProgramShowsItsOwn
     showUserPicture(userDataPath("Current.bmp"), "river");
     set(Desktop, "WallpaperOriginX", "12");
     system.registry->writeDword(RootKey::CurrentUser, toStd(Desktop), "WallpaperOriginY", 7);
-    SaveOriginalWallpaperIfNeeded(system);
+    SaveOriginalWallpaperIfNeeded(system, store);
     EXPECT_EQ(originalBytes(), "river");
     EXPECT_EQ(saved(), (QStringList{original, "0", "2", "12", "7", "1 2 3"}));
 }
 
 TEST_F(OriginalWallpaperTest, RestoringPutsTheSavedStateBackUnderTheProgramsName)
 {
-    RestoreOriginalWallpaper(system, settings); // nothing saved yet
+    RestoreOriginalWallpaper(system, store, settings); // nothing saved yet
     EXPECT_TRUE(desktop->calls.empty());
 
     showUserPicture(tempPath("lake.bmp"), "lake");
     set(Desktop, "WallpaperOriginX", "12");
     set(Desktop, "WallpaperOriginY", "-7");
     set(Colors, "Background", "0 78 152");
-    SaveOriginalWallpaper(system);
+    SaveOriginalWallpaper(system, store);
     set(Desktop, "Wallpaper", tempPath("other.bmp"));
     set(Colors, "Background", "9 9 9");
 
-    RestoreOriginalWallpaper(system, settings);
+    RestoreOriginalWallpaper(system, store, settings);
     EXPECT_EQ(readFileBytes(toStd(currentBitmapPath())), "lake");
     EXPECT_EQ(desktopValues(), (QStringList{currentBitmapPath(), "0", "2", "12", "-7"}));
     EXPECT_EQ(regString(Colors, "Background"), "0 78 152");
@@ -112,7 +114,7 @@ TEST_F(OriginalWallpaperTest, RestoringPutsTheSavedStateBackUnderTheProgramsName
     EXPECT_EQ(desktop->calls[2].kind, RecordingDesktop::Call::Broadcast);
 
     set(Colors, "Background", "1 1 1"); // the restored copy is not saved again
-    SaveOriginalWallpaperIfNeeded(system);
+    SaveOriginalWallpaperIfNeeded(system, store);
     EXPECT_EQ(saved().last(), "0 78 152");
 }
 
@@ -121,15 +123,15 @@ TEST_F(OriginalWallpaperTest, ADesktopWithoutPictureIsRestoredWithoutOne)
     set(Desktop, "Wallpaper", "");
     set(Desktop, "TileWallpaper", "1");
     set(Colors, "Background", "10 20 30");
-    SaveOriginalWallpaper(system);
+    SaveOriginalWallpaper(system, store);
     EXPECT_EQ(saved(), (QStringList{"-", "-", "-", "-", "-", "10 20 30"}));
 
-    RestoreOriginalWallpaper(system, settings);
+    RestoreOriginalWallpaper(system, store, settings);
     EXPECT_EQ(desktopValues(), (QStringList{"", "", "-1", "-1", "-1"}));
     EXPECT_EQ(desktop->calls.at(1).b, 10u + 20u * 256 + 30u * 65536);
 
     ASSERT_TRUE(system.registry->deleteValue(RootKey::CurrentUser, toStd(Desktop), "Wallpaper"));
-    SaveOriginalWallpaper(system);
+    SaveOriginalWallpaper(system, store);
     EXPECT_EQ(saved().first(), "");
 }
 
@@ -148,7 +150,7 @@ TEST_F(OriginalWallpaperTest, AMalformedColourFailsAfterTheWallpaperWasRestored)
             ini.writeString("OriginalWallpaper", "BackgroundColor", text);
         desktop->calls.clear();
         try {
-            RestoreOriginalWallpaper(system, settings);
+            RestoreOriginalWallpaper(system, store, settings);
             ADD_FAILURE() << "no conversion error";
         } catch (const AppError& error) {
             EXPECT_EQ(error.message(),

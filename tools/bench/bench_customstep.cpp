@@ -15,6 +15,7 @@
 #include "common/errors.h"
 #include "common/paths.h"
 #include "custommode/customshow.h"
+#include "settings/originalstore.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/desktoppainter.h"
 #include "wallpaper/jpeg.h"
@@ -105,7 +106,10 @@ void timeParts(int runs, Bench& bench, const QString& jpeg, const QString& bitma
         std::function<void()> run;
     } parts[] = {
         {"SaveOriginalWallpaperIfNeeded", none,
-         [&] { SaveOriginalWallpaperIfNeeded(bench.system); }},
+         [&] {
+             SettingsOriginalStore store;
+             SaveOriginalWallpaperIfNeeded(bench.system, store);
+         }},
         {"ConvertJpegToBitmapFile", none, convert},
         {"CopyWholeFile (24 MB)", none, [&] { CopyWholeFile(temp, current); }},
         {"LoadPictureAsBitmap (current.bmp)", none, [&] { loaded = LoadPictureAsBitmap(current); }},
