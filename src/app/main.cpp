@@ -93,8 +93,9 @@ void TForm1::connectCommands()
     };
     on(Restore2, restoreOriginal);
     on(RestoreOriginalWallpaper1, restoreOriginal);
-    // A click checks a radio item by itself, but only the mode commands change the mode: the click's
-    // own check is undone from the other menu, which still shows the mode, before the command runs.
+    // A click checks a radio item by itself, but only the mode commands change the mode: the
+    // click's own check is undone from the other menu, which still shows the mode, before the
+    // command runs.
     const auto modeItem = [&](QAction* item, QAction* mirror, void (TForm1::*command)()) {
         on(item, [this, mirror, command] {
             setModeChecks(mirror->isChecked());
@@ -131,13 +132,14 @@ void TForm1::connectCommands()
             guarded(dialogs, whenCreated([this] { ComboBox1Change(); })));
     TrayIcon1->onDoubleClick = guarded(dialogs, whenCreated([this] { TrayIcon1DblClick(); }));
     // The application coming to the front shows the resolution again.
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive && forms.allCreated())
-            runGuarded(context.dialogs, [this] {
-                updateScreenResolution();
-                ListProfiles();
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive && forms.allCreated())
+                    runGuarded(context.dialogs, [this] {
+                        updateScreenResolution();
+                        ListProfiles();
+                    });
             });
-    });
     // The system asks before the session ends; the answer is always yes.
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
             [this](QSessionManager&) { QueryEndSession(); });
@@ -275,9 +277,8 @@ void TForm1::updateScreenResolution()
     const QScreen* screen = QGuiApplication::primaryScreen();
     // Device pixels: with the desktop scaled, Qt's own sizes are smaller than the screen.
     const QSize size = screen ? screen->size() * screen->devicePixelRatio() : QSize();
-    StatusBar1->setPanelText(0, QStringLiteral("Screen Resolution: %1 x %2")
-                                    .arg(size.width())
-                                    .arg(size.height()));
+    StatusBar1->setPanelText(
+        0, QStringLiteral("Screen Resolution: %1 x %2").arg(size.width()).arg(size.height()));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

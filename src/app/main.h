@@ -56,10 +56,10 @@ public:
     // Showing and hiding the window.
     void showMainWindow();
     void hideToTray();
-    void Restore1Click();      // "Open Tapestron": not while the update prompt is up
-    void TrayIcon1DblClick();  // always
-    void Settings1Click();     // main menu "Settings"
-    void Settings2Click();     // tray "Settings": not while the update prompt is up
+    void Restore1Click();     // "Open Tapestron": not while the update prompt is up
+    void TrayIcon1DblClick(); // always
+    void Settings1Click();    // main menu "Settings"
+    void Settings2Click();    // tray "Settings": not while the update prompt is up
     void RunWizzard1Click();
     void GetmoreProfilesforTapestron1Click();
     void Manage1Click();

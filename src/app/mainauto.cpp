@@ -7,8 +7,8 @@
 #include "common/context.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
-#include "common/timer.h"
 #include "common/textlist.h"
+#include "common/timer.h"
 #include "online/download.h"
 #include "settings/settings.h"
 #include "settings/spinedit.h"
@@ -20,7 +20,6 @@
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
-
 
 namespace {
 

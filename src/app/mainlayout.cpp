@@ -41,7 +41,8 @@ QLabel* banner(QWidget* page)
     painter.setPen(Qt::white);
     QFont font(QStringLiteral("Tahoma"), 10, QFont::Bold);
     painter.setFont(font);
-    painter.drawText(picture.rect().adjusted(8, 0, 0, 0), Qt::AlignVCenter, QStringLiteral("Tapestron"));
+    painter.drawText(picture.rect().adjusted(8, 0, 0, 0), Qt::AlignVCenter,
+                     QStringLiteral("Tapestron"));
     auto* label = new QLabel(page);
     label->setPixmap(picture);
     label->setGeometry(0, 0, 427, 24);
@@ -108,7 +109,8 @@ void TForm1::buildMainMenu()
     QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
     Checkforprogramupdates1 = help->addAction(QStringLiteral("Check for program updates"));
     UpdateProfileList1 = help->addAction(QStringLiteral("Update Profile List"));
-    GetmoreProfilesforTapestron1 = help->addAction(QStringLiteral("Get more Profiles for Tapestron"));
+    GetmoreProfilesforTapestron1 =
+        help->addAction(QStringLiteral("Get more Profiles for Tapestron"));
     help->addSeparator();
     About1 = help->addAction(QStringLiteral("About"));
 }
@@ -160,7 +162,8 @@ QWidget* TForm1::buildAutomaticPage()
     Image1 = new PreviewBox(QSize(421, 270), page);
     Image1->move(2, 78);
     button4 = button(page, QStringLiteral("Reload Wallpaper"), ReloadHint, QRect(4, 354, 130, 25));
-    BitBtn7 = button(page, QStringLiteral("Add to Favorites"), FavoritesHint, QRect(148, 354, 130, 25));
+    BitBtn7 =
+        button(page, QStringLiteral("Add to Favorites"), FavoritesHint, QRect(148, 354, 130, 25));
     button3 = button(page, QStringLiteral("Hide to Tray"), QStringLiteral("Hide to Tray"),
                      QRect(293, 354, 130, 25));
     return page;
@@ -177,13 +180,17 @@ QWidget* TForm1::buildCustomPage()
     ComboBox1->setGeometry(4, 50, 253, 22);
     BitBtn1 = button(page, QStringLiteral("Select"), QStringLiteral("Run selected profile"),
                      QRect(262, 48, 70, 25), true);
-    BitBtn4 = button(page, QStringLiteral("\u270E"), QStringLiteral("Edit profile"), QRect(336, 48, 28, 25));
-    BitBtn5 = button(page, QStringLiteral("+"), QStringLiteral("Create new profile"), QRect(366, 48, 28, 25));
-    BitBtn9 = button(page, QStringLiteral("\u2715"), QStringLiteral("Delete Profile"), QRect(396, 48, 28, 25));
+    BitBtn4 = button(page, QStringLiteral("\u270E"), QStringLiteral("Edit profile"),
+                     QRect(336, 48, 28, 25));
+    BitBtn5 = button(page, QStringLiteral("+"), QStringLiteral("Create new profile"),
+                     QRect(366, 48, 28, 25));
+    BitBtn9 = button(page, QStringLiteral("\u2715"), QStringLiteral("Delete Profile"),
+                     QRect(396, 48, 28, 25));
     Image2 = new PreviewBox(QSize(421, 270), page);
     Image2->move(2, 78);
     BitBtn3 = button(page, QStringLiteral("Reload Wallpaper"), ReloadHint, QRect(4, 354, 130, 25));
-    BitBtn8 = button(page, QStringLiteral("Add to Favorites"), FavoritesHint, QRect(148, 354, 130, 25));
+    BitBtn8 =
+        button(page, QStringLiteral("Add to Favorites"), FavoritesHint, QRect(148, 354, 130, 25));
     BitBtn2 = button(page, QStringLiteral("Hide to Tray"), QStringLiteral("Hide to Tray"),
                      QRect(293, 354, 130, 25));
     return page;

@@ -5,9 +5,9 @@
 #include "common/context.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
+#include "common/strings.h"
 #include "custommode/pedit.h"
 #include "custommode/profiles.h"
-#include "common/strings.h"
 #include "platform/files.h"
 
 #include <QComboBox>
@@ -15,10 +15,7 @@
 
 namespace {
 
-void writeCurrentProfile(const QString& name)
-{
-    SettingsFile().setCurrentProfile(name);
-}
+void writeCurrentProfile(const QString& name) { SettingsFile().setCurrentProfile(name); }
 
 } // namespace
 

@@ -1,4 +1,5 @@
-// The show: the four timers, Start, Stop, Reload, the mode switch and the countdown in the tray tip.
+// The show: the four timers, Start, Stop, Reload, the mode switch and the countdown in the tray
+// tip.
 #include "main.h"
 
 #include "app/forms.h"
@@ -100,8 +101,8 @@ void TForm1::ReloadWallpaper(ReloadSource source)
     Timer4->restart();
     TrayIcon1->setTip(QString());
     CountdownElapsed = 0;
-    const bool automatic = source == ReloadSource::ByMode ? automaticMode()
-                                                          : source == ReloadSource::AutomaticPage;
+    const bool automatic =
+        source == ReloadSource::ByMode ? automaticMode() : source == ReloadSource::AutomaticPage;
     if (automatic)
         FetchAutoWallpaper();
     else
@@ -112,9 +113,9 @@ void TForm1::Timer2Timer()
 {
     TForm2& settings = *forms.Form2;
     const bool automatic = automaticMode();
-    const auto period = automatic
-                            ? reloadPeriod(settings.edit1->text(), settings.ComboBox1->currentIndex())
-                            : reloadPeriod(settings.edit7->text(), settings.ComboBox4->currentIndex());
+    const auto period =
+        automatic ? reloadPeriod(settings.edit1->text(), settings.ComboBox1->currentIndex())
+                  : reloadPeriod(settings.edit7->text(), settings.ComboBox4->currentIndex());
     if (period)
         setShowInterval(*period);
     Timer2->restart();
@@ -138,7 +139,8 @@ void TForm1::Timer3Timer()
 void TForm1::Timer4Timer()
 {
     ++CountdownElapsed;
-    const std::int32_t remaining = static_cast<std::int32_t>(ShowInterval() / 1000) - CountdownElapsed;
+    const std::int32_t remaining =
+        static_cast<std::int32_t>(ShowInterval() / 1000) - CountdownElapsed;
     TrayIcon1->setTip(QStringLiteral("Next Wallpaper in ") + FormatCountdown(remaining));
 }
 

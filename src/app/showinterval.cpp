@@ -36,6 +36,8 @@ QString FormatCountdown(std::int32_t seconds)
     const std::int32_t h = seconds / 3600;
     const std::int32_t m = seconds / 60 - h * 60;
     const std::int32_t s = seconds - (h * 3600 + m * 60);
-    const auto two = [](std::int32_t n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    const auto two = [](std::int32_t n) {
+        return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    };
     return two(h) + u':' + two(m) + u':' + two(s);
 }

@@ -7,21 +7,21 @@
 #include "common/guard.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
-#include "common/timer.h"
 #include "common/strings.h"
+#include "common/timer.h"
 #include "custommode/profiles.h"
 #include "platform/files.h"
 #include "plugins/protocol.h"
-#include "windows/previewbox.h"
 #include "wallpaper/picture.h"
+#include "windows/previewbox.h"
 
 namespace {
 
 void createUserFolders()
 {
     // One level each, in order; a folder that can not be made shows later, where it is needed.
-    for (const QString& folder :
-         {userDataDir(), userDataPath(QStringLiteral("Temp")), userDataPath(QStringLiteral("Profiles"))})
+    for (const QString& folder : {userDataDir(), userDataPath(QStringLiteral("Temp")),
+                                  userDataPath(QStringLiteral("Profiles"))})
         platform::createDirectory(toStd(folder));
 }
 
@@ -33,8 +33,9 @@ void TForm1::FormCreate()
     // damaged catalog must not keep the program from running in the tray.
     Dialogs& dialogs = context.dialogs;
     runGuarded(dialogs, [this] {
-        RegisterShellProtocol(*context.platform.registry, ProtocolKey, ProtocolDescription,
-                              showOpenCommand(context.programPath(QStringLiteral("plugins/showopen.exe"))));
+        RegisterShellProtocol(
+            *context.platform.registry, ProtocolKey, ProtocolDescription,
+            showOpenCommand(context.programPath(QStringLiteral("plugins/showopen.exe"))));
     });
     runGuarded(dialogs, [this] { LoadCategoryCodes(); });
     runGuarded(dialogs, [this] {
@@ -66,6 +67,7 @@ void TForm1::restoreMode()
     SelectAutomaticMode();
     createUserFolders();
     if (ReloadPendingList(
-            QStringLiteral("Can not retrive wallpaper lists. Check your Internet Connection."), false))
+            QStringLiteral("Can not retrive wallpaper lists. Check your Internet Connection."),
+            false))
         Timer3->setEnabled(true);
 }

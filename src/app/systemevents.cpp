@@ -1,9 +1,6 @@
 #include "systemevents.h"
 
-SystemEvents::SystemEvents(platform::GlobalHotkeys& hotkeys) : hotkeys_(hotkeys)
-{
-    watch();
-}
+SystemEvents::SystemEvents(platform::GlobalHotkeys& hotkeys) : hotkeys_(hotkeys) { watch(); }
 
 // The descriptor changes when the hotkeys had to connect again (the X server restarted), and is
 // -1 when there is nothing to watch.

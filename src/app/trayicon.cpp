@@ -7,10 +7,11 @@ TrayIcon::TrayIcon(const QIcon& icon, QMenu* menu, QObject* parent)
     : QObject(parent), icon_(new QSystemTrayIcon(icon, this)), menu_(menu)
 {
     icon_->setContextMenu(menu);
-    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-        if (why == QSystemTrayIcon::DoubleClick && onDoubleClick)
-            onDoubleClick();
-    });
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::DoubleClick && onDoubleClick)
+                    onDoubleClick();
+            });
     if (QSystemTrayIcon::isSystemTrayAvailable())
         icon_->show();
 }

@@ -43,10 +43,7 @@ QStringList readCategoryCodes(const QString& path)
     return codes;
 }
 
-int selectedCategoryIndex()
-{
-    return SettingsFile().category().value_or(0);
-}
+int selectedCategoryIndex() { return SettingsFile().category().value_or(0); }
 
 QString categoryCode(const QStringList& codes, int index)
 {

@@ -148,7 +148,8 @@ private:
         // An entry that can never be shown would otherwise be drawn again at every step.
         if (kind_ == Kind::Other || !isSafeFileName(entry_.name)) {
             removeEntry(pending, index_, line_);
-            throw InvalidPictureError(QStringLiteral("The wallpaper \"%1\" can not be shown.").arg(line_));
+            throw InvalidPictureError(
+                QStringLiteral("The wallpaper \"%1\" can not be shown.").arg(line_));
         }
     }
 
@@ -186,8 +187,10 @@ private:
         if (!picture)
             picture = LoadPictureAsBitmap(bmp_);
         if (!picture)
-            std::rethrow_exception(failure ? failure : std::make_exception_ptr(AppError(
-                QStringLiteral("The picture \"%1\" was not converted.").arg(jpg_))));
+            std::rethrow_exception(
+                failure ? failure
+                        : std::make_exception_ptr(AppError(
+                              QStringLiteral("The picture \"%1\" was not converted.").arg(jpg_))));
         setCurrent(std::move(*picture));
         platform::deleteFile(toStd(jpg_));
         succeed();
@@ -252,7 +255,8 @@ int pickEntryIndex(std::uint32_t seed, int count)
     if (count <= 0)
         return 0;
     const std::uint32_t next = seed * 134775813u + 1u;
-    return static_cast<int>((static_cast<std::uint64_t>(next) * static_cast<std::uint32_t>(count)) >> 32);
+    return static_cast<int>(
+        (static_cast<std::uint64_t>(next) * static_cast<std::uint32_t>(count)) >> 32);
 }
 
 void FetchAutoWallpaper(platform::Platform& system, const WallpaperSettings& settings,

@@ -14,8 +14,8 @@ struct WallpaperEntry {
     QString url;
     QString extension; // of url, from its last "." (empty when a "\" or ":" follows it)
     QString caption;
-    QString position;  // only filled when the program manages the position
-    QString name;      // the picture's file name without its extension: the cache key
+    QString position; // only filled when the program manages the position
+    QString name;     // the picture's file name without its extension: the cache key
 };
 
 // Splits line into its fields. Everything after the second ";" is the position field; with fewer

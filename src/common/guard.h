@@ -11,8 +11,7 @@
 void runGuarded(Dialogs& dialogs, const std::function<void()>& handler) noexcept;
 
 // A handler for a Qt signal or callback, wrapped in runGuarded.
-template <class Handler>
-auto guarded(Dialogs& dialogs, Handler handler)
+template <class Handler> auto guarded(Dialogs& dialogs, Handler handler)
 {
     // Signal arguments the handler does not take (a menu item's "checked") are dropped.
     return [&dialogs, handler = std::move(handler)](auto&&... args) {

@@ -11,8 +11,8 @@ bool IniFile::exists() const { return platform::fileExists(toStd(path_)); }
 QString IniFile::readString(const QString& section, const QString& key,
                             const QString& fallback) const
 {
-    return fromStd(platform::getProfileString(toStd(path_), toStd(section), toStd(key),
-                                              toStd(fallback)));
+    return fromStd(
+        platform::getProfileString(toStd(path_), toStd(section), toStd(key), toStd(fallback)));
 }
 
 int IniFile::readInteger(const QString& section, const QString& key, int fallback) const

@@ -19,7 +19,10 @@ QString joinPath(const QString& folder, const QString& name)
     return folder + sep + tail;
 }
 
-QString userDataDir() { return joinPath(fromStd(platform::appDataDir()), QStringLiteral("Tapestron")); }
+QString userDataDir()
+{
+    return joinPath(fromStd(platform::appDataDir()), QStringLiteral("Tapestron"));
+}
 
 QString userDataPath(const QString& name) { return joinPath(userDataDir(), name); }
 
@@ -38,15 +41,16 @@ namespace {
 // The files and folders the program keeps in userDataDir() and in its "data" folder, beside the
 // files named by the service.
 const char* const ProgramFileNames[] = {
-    "settings.ini", "current.bmp", "original.bmp", "version", "Temp", "Profiles", "Favorites",
-    "Preview", "cat.tsl", "profiles.tsl", "cat1.tsl", "profiles1.tsl", "noimg.jpg", "plugins.ini",
+    "settings.ini", "current.bmp",   "original.bmp", "version",     "Temp",
+    "Profiles",     "Favorites",     "Preview",      "cat.tsl",     "profiles.tsl",
+    "cat1.tsl",     "profiles1.tsl", "noimg.jpg",    "plugins.ini",
 };
 
 bool isNameCharacter(QChar c)
 {
     const char16_t u = c.unicode();
-    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
-           || u == u'-' || u == u'_' || u == u'.' || u == u'~' || u == u'@' || u == u'+';
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+           u == u'-' || u == u'_' || u == u'.' || u == u'~' || u == u'@' || u == u'+';
 }
 
 // Windows opens the device, not a file, for these names whatever the extension; refused on every
@@ -54,12 +58,12 @@ bool isNameCharacter(QChar c)
 bool isDeviceName(const QString& name)
 {
     const QString base = name.left(name.indexOf(u'.')).toUpper();
-    if (base == QLatin1String("CON") || base == QLatin1String("PRN")
-        || base == QLatin1String("AUX") || base == QLatin1String("NUL"))
+    if (base == QLatin1String("CON") || base == QLatin1String("PRN") ||
+        base == QLatin1String("AUX") || base == QLatin1String("NUL"))
         return true;
-    return base.size() == 4 && (base.startsWith(QLatin1String("COM"))
-                                || base.startsWith(QLatin1String("LPT")))
-           && base.at(3) >= u'1' && base.at(3) <= u'9';
+    return base.size() == 4 &&
+           (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
+           base.at(3) >= u'1' && base.at(3) <= u'9';
 }
 
 bool isProgramFileName(const QString& name)
@@ -76,6 +80,6 @@ bool isSafeFileName(const QString& name)
 {
     if (name.isEmpty() || name.size() > 128 || name.startsWith(u'.') || name.endsWith(u'.'))
         return false;
-    return std::all_of(name.begin(), name.end(), isNameCharacter) && !isDeviceName(name)
-           && !isProgramFileName(name);
+    return std::all_of(name.begin(), name.end(), isNameCharacter) && !isDeviceName(name) &&
+           !isProgramFileName(name);
 }

@@ -19,7 +19,10 @@ QString profileNameOfEntry(const QString& entry)
     return suffix < 0 ? entry : entry.left(suffix);
 }
 
-QString profilePath(const QString& name) { return userDataPath(QStringLiteral("Profiles/") + name); }
+QString profilePath(const QString& name)
+{
+    return userDataPath(QStringLiteral("Profiles/") + name);
+}
 
 namespace {
 

@@ -21,10 +21,8 @@ using Clock = std::chrono::steady_clock;
 // The longest the client waits on the network before the pump runs again.
 constexpr int SliceMs = 50;
 
-template <auto Free>
-struct CurlDeleter {
-    template <typename T>
-    void operator()(T* handle) const { Free(handle); }
+template <auto Free> struct CurlDeleter {
+    template <typename T> void operator()(T* handle) const { Free(handle); }
 };
 using EasyHandle = std::unique_ptr<CURL, CurlDeleter<curl_easy_cleanup>>;
 using MultiHandle = std::unique_ptr<CURLM, CurlDeleter<curl_multi_cleanup>>;
@@ -44,8 +42,7 @@ struct CurlLibrary {
     CurlLibrary& operator=(const CurlLibrary&) = delete;
 };
 
-template <typename T>
-void setOption(CURL* easy, CURLoption option, T value)
+template <typename T> void setOption(CURL* easy, CURLoption option, T value)
 {
     if (curl_easy_setopt(easy, option, value) != CURLE_OK)
         throw std::runtime_error("The HTTP library lacks an option the client needs");
@@ -73,9 +70,8 @@ const char* allowedProtocols()
 std::optional<std::string> checkedUrl(const QString& url)
 {
     const UrlHandle parsed(curl_url());
-    if (!parsed ||
-        curl_url_set(parsed.get(), CURLUPART_URL, url.toUtf8().constData(),
-                     CURLU_ALLOW_SPACE | CURLU_URLENCODE) != CURLUE_OK)
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.toUtf8().constData(),
+                                CURLU_ALLOW_SPACE | CURLU_URLENCODE) != CURLUE_OK)
         return std::nullopt;
     const auto part = [&](CURLUPart which) -> std::optional<std::string> {
         char* text = nullptr;

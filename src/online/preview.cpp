@@ -1,6 +1,9 @@
 #include "preview.h"
 
 TForm8::TForm8(AppContext& context, Forms& forms)
-    : FormBase(context, forms, QStringLiteral("Wallpaper Previews - Here you can view samples from selected category."), QSize(600, 529))
+    : FormBase(
+          context, forms,
+          QStringLiteral("Wallpaper Previews - Here you can view samples from selected category."),
+          QSize(600, 529))
 {
 }

@@ -32,8 +32,7 @@ public:
     // background everywhere, then the picture as placed (Origin: its top-left corner at x, y).
     // False when the picture can not be read; the canvas is then left as it was.
     virtual bool paint(const std::string& path, Placement placement, int x, int y,
-                       std::uint32_t background, int width, int height,
-                       std::uint32_t* canvas) = 0;
+                       std::uint32_t background, int width, int height, std::uint32_t* canvas) = 0;
 
     // The size of the primary screen in device pixels; nullopt when there is no screen.
     virtual std::optional<ScreenSize> primaryScreenSize() = 0;

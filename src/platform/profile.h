@@ -18,8 +18,7 @@ std::string getProfileString(const std::string& file, const std::string& section
 
 // The names of the keys of section, in file order; empty when the file or section is missing.
 // Lines without "=" are not listed.
-std::vector<std::string> getProfileSectionKeys(const std::string& file,
-                                               const std::string& section);
+std::vector<std::string> getProfileSectionKeys(const std::string& file, const std::string& section);
 
 // The names of all sections, in file order; empty when the file is missing.
 std::vector<std::string> getProfileSectionNames(const std::string& file);
@@ -27,8 +26,8 @@ std::vector<std::string> getProfileSectionNames(const std::string& file);
 // Sets key = value in section, creating the file, the section (at the end of the file) or the key
 // (after the last key of its section) as needed. Throws PlatformError "Unable to write to <file>"
 // when the file can not be written (for instance when its folder is missing).
-void writeProfileString(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& value);
+void writeProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value);
 
 // Removes the key from its section. Throws PlatformError "Unable to write to <file>" on a refused
 // write; a missing file, section or key is no error.

@@ -163,8 +163,8 @@ std::optional<FixedFileInfo> fixedFileInfo(Bytes block)
     std::uint32_t fields[13];
     for (std::size_t i = 0; i < 13; ++i)
         fields[i] = u32(*value, 4 * i);
-    return FixedFileInfo{fields[0], fields[1], fields[2],  fields[3],  fields[4],
-                         fields[5], fields[6], fields[7],  fields[8],  fields[9],
+    return FixedFileInfo{fields[0],  fields[1],  fields[2], fields[3], fields[4],
+                         fields[5],  fields[6],  fields[7], fields[8], fields[9],
                          fields[10], fields[11], fields[12]};
 }
 

@@ -25,8 +25,8 @@ std::optional<FixedFileInfo> fixedFileInfo(std::span<const std::uint8_t> block);
 std::vector<Translation> translations(std::span<const std::uint8_t> block);
 
 // VerQueryValue(block, subBlock) for a text value such as
-// "\\StringFileInfo\\040904E4\\FileVersion": the text up to its terminating zero (UTF-8), or nullopt when no such value exists. Keys match
-// without regard to case, as in the system.
+// "\\StringFileInfo\\040904E4\\FileVersion": the text up to its terminating zero (UTF-8), or
+// nullopt when no such value exists. Keys match without regard to case, as in the system.
 std::optional<std::string> text(std::span<const std::uint8_t> block, const std::string& subBlock);
 
 // The version block of a PE image: the first name and first language of resource type

@@ -205,8 +205,8 @@ std::vector<std::uint8_t> elfVersionBlock(Source& source)
         const std::size_t at = index * entrySize;
         const std::size_t offset = wide ? 0x18 : 0x10;
         const std::size_t width = wide ? 8 : 4;
-        return Section{field(table, at, 4), field(table, at + 4, 4), field(table, at + offset, width),
-                       field(table, at + offset + width, width)};
+        return Section{field(table, at, 4), field(table, at + 4, 4),
+                       field(table, at + offset, width), field(table, at + offset + width, width)};
     };
     const Section names = section(namesIndex);
     const std::string wanted = elfSectionName;

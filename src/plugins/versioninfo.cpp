@@ -42,9 +42,9 @@ std::optional<std::string> versionString(std::span<const std::uint8_t> block, co
     const std::vector<platform::Translation> translations = platform::queryTranslations(block);
     if (translations.empty())
         return std::nullopt;
-    const QString subBlock = QString::asprintf("\\StringFileInfo\\%.4X%.4X\\%s",
-                                               unsigned(translations.front().language),
-                                               unsigned(translations.front().codePage), name);
+    const QString subBlock =
+        QString::asprintf("\\StringFileInfo\\%.4X%.4X\\%s", unsigned(translations.front().language),
+                          unsigned(translations.front().codePage), name);
     return platform::queryText(block, subBlock.toStdString());
 }
 
@@ -53,9 +53,9 @@ std::optional<std::string> versionString(std::span<const std::uint8_t> block, co
 QString FileFunctionText(const platform::FixedFileInfo& info)
 {
     static const char* const drivers[] = {
-        "Unknown Driver", "Printer Driver", "Keyboard Driver",    "Language Driver",
-        "Display Driver", "Mouse Driver",   "Network Driver",     "System Driver",
-        "InstallableDriver", "Sound Driver", "Communications Driver"};
+        "Unknown Driver",    "Printer Driver", "Keyboard Driver",      "Language Driver",
+        "Display Driver",    "Mouse Driver",   "Network Driver",       "System Driver",
+        "InstallableDriver", "Sound Driver",   "Communications Driver"};
     static const char* const fonts[] = {"Unknown Font", "Raster Font", "Vector Font",
                                         "Truetype Font"};
     const std::uint32_t subtype = info.fileSubtype;

@@ -10,8 +10,8 @@
 #include "wallpaper/original.h"
 
 #include <QCheckBox>
-#include <QMouseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 
@@ -51,10 +51,11 @@ QLabel* boldLabel(const QString& text, QWidget* parent)
 TForm9::TForm9(AppContext& context, Forms& forms)
     : FormBase(context, forms, QStringLiteral("Advanced Options"), QSize(298, 270))
 {
-    const QStringList lines{QStringLiteral("Tapestron can set Icon text transparency every time you"),
-                            QStringLiteral("set wallpaper with it. Bellow are two pictures, which show"),
-                            QStringLiteral("the difference between transparent and non-transparent"),
-                            QStringLiteral("mode.")};
+    const QStringList lines{
+        QStringLiteral("Tapestron can set Icon text transparency every time you"),
+        QStringLiteral("set wallpaper with it. Bellow are two pictures, which show"),
+        QStringLiteral("the difference between transparent and non-transparent"),
+        QStringLiteral("mode.")};
     QLabel** texts[] = {&Label1, &Label2, &Label3, &Label4};
     for (int i = 0; i < 4; ++i) {
         *texts[i] = new QLabel(lines[i], this);

@@ -101,8 +101,10 @@ TForm2::TForm2(AppContext& context, Forms& forms)
     Button3->setGeometry(217, 248, 81, 25);
 
     auto& dialogs = context.dialogs;
-    connect(CheckBox1, &QCheckBox::toggled, this, guarded(dialogs, [this](bool) { CheckBox1Click(); }));
-    connect(CheckBox5, &QCheckBox::toggled, this, guarded(dialogs, [this](bool) { CheckBox5Click(); }));
+    connect(CheckBox1, &QCheckBox::toggled, this,
+            guarded(dialogs, [this](bool) { CheckBox1Click(); }));
+    connect(CheckBox5, &QCheckBox::toggled, this,
+            guarded(dialogs, [this](bool) { CheckBox5Click(); }));
     for (const auto& group : {autoButtons_, customButtons_})
         for (QRadioButton* button : group)
             connect(button, &QRadioButton::toggled, this, [this, button](bool on) {
@@ -124,18 +126,21 @@ TForm2::TForm2(AppContext& context, Forms& forms)
 QWidget* TForm2::buildGeneralPage()
 {
     auto* page = new QWidget;
-    CheckBox1 = checkBox(page, QStringLiteral("Run at Windows Startup"), 8, 8,
-                         QStringLiteral("Leave this checked and Tapestron will run when Windows Boot up."));
-    CheckBox3 = checkBox(page, QStringLiteral("Automatic Run Wallpaper show at Tapestron start"), 8, 28,
-                         QStringLiteral("If this option is checked then Wallpaper show will start "
-                                        "automatically at program startup."));
+    CheckBox1 =
+        checkBox(page, QStringLiteral("Run at Windows Startup"), 8, 8,
+                 QStringLiteral("Leave this checked and Tapestron will run when Windows Boot up."));
+    CheckBox3 =
+        checkBox(page, QStringLiteral("Automatic Run Wallpaper show at Tapestron start"), 8, 28,
+                 QStringLiteral("If this option is checked then Wallpaper show will start "
+                                "automatically at program startup."));
     CheckBox2 = checkBox(page, QStringLiteral("Disable tray Balloon Tips"), 8, 48,
                          QStringLiteral("If you do not like balloon tips, check this box and they "
                                         "will not bother you again."));
-    CheckBox4 = checkBox(page, QStringLiteral("Check for new version at Tapestron startup"), 8, 68,
-                         QStringLiteral("Check this option and the program will automatically check "
-                                        "if new version of Tapestron exists. Internet connection "
-                                        "needed."));
+    CheckBox4 =
+        checkBox(page, QStringLiteral("Check for new version at Tapestron startup"), 8, 68,
+                 QStringLiteral("Check this option and the program will automatically check "
+                                "if new version of Tapestron exists. Internet connection "
+                                "needed."));
     Label5 = label(page, QStringLiteral("Set hotkey to reload Wallpaper."), 8, 96);
     lab = label(page, QStringLiteral("Set Global Hotkey:"), 8, 120, 100);
     HotKey1 = new HotKeyEdit(page);
@@ -244,7 +249,8 @@ void TForm2::CheckBox5Click()
         button->setEnabled(!managed);
     for (SpinEdit* edit : {edit2, edit3}) {
         QPalette colours = edit->palette();
-        colours.setColor(QPalette::Base, managed ? palette().color(QPalette::Button) : QColor(Qt::white));
+        colours.setColor(QPalette::Base,
+                         managed ? palette().color(QPalette::Button) : QColor(Qt::white));
         edit->setPalette(colours);
     }
 }
@@ -260,8 +266,12 @@ namespace {
 PositionChoice positionOf(const std::array<QRadioButton*, 4>& buttons, const SpinEdit* x,
                           const SpinEdit* y)
 {
-    return {buttons[0]->isChecked(), buttons[1]->isChecked(), buttons[2]->isChecked(),
-            buttons[3]->isChecked(), x->text(), y->text()};
+    return {buttons[0]->isChecked(),
+            buttons[1]->isChecked(),
+            buttons[2]->isChecked(),
+            buttons[3]->isChecked(),
+            x->text(),
+            y->text()};
 }
 } // namespace
 

@@ -139,8 +139,8 @@ private:
     QWidget* buildGeneralPage();
     QWidget* buildAutoPage();
     QWidget* buildCustomPage();
-    std::array<QRadioButton*, 4> buildPositionGroup(QGroupBox* group, QLabel*& label,
-                                                    SpinEdit*& x, SpinEdit*& y);
+    std::array<QRadioButton*, 4> buildPositionGroup(QGroupBox* group, QLabel*& label, SpinEdit*& x,
+                                                    SpinEdit*& y);
     void connectActions();
     void startShowAtCreation();
     void takeShowInterval(const SpinEdit* value, const QComboBox* unit);

@@ -19,10 +19,7 @@ using platform::RootKey;
 const std::string DesktopKey = "Control Panel\\Desktop";
 const std::string ColorsKey = "Control Panel\\Colors";
 
-QString originalBitmapPath()
-{
-    return userDataPath(QStringLiteral("original.bmp"));
-}
+QString originalBitmapPath() { return userDataPath(QStringLiteral("original.bmp")); }
 
 // A registry value read as text; nullopt when it is missing. A DWORD where text belongs reads as
 // its decimal number, as the system's own string reader would convert it.

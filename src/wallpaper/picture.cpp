@@ -116,9 +116,9 @@ QImage ShowPreviewScaled(std::optional<QImage> picture, QSize box)
     // averages areas only for 32-bit pictures (a 24-bit one would be sampled through its general
     // transform, some fifty times slower on a 4K picture and coarser), so the picture is first
     // brought to 32 bits, averaged down by a whole factor on the way when it is much larger.
-    const QImage scaled = reducedTo32Bits(*owned, target.size())
-                              .scaled(target.size(), Qt::IgnoreAspectRatio,
-                                      Qt::SmoothTransformation);
+    const QImage scaled =
+        reducedTo32Bits(*owned, target.size())
+            .scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QPainter painter(&work);
     painter.drawImage(target.topLeft(), scaled);
     painter.end();

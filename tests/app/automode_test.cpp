@@ -47,8 +47,8 @@ protected:
     int requestsFor(const std::string& path) const
     {
         const auto log = service.requests();
-        return static_cast<int>(std::count_if(log.begin(), log.end(),
-                                              [&](const RecordedRequest& r) { return r.path == path; }));
+        return static_cast<int>(std::count_if(
+            log.begin(), log.end(), [&](const RecordedRequest& r) { return r.path == path; }));
     }
     std::vector<std::string> pictureRequests() const
     {

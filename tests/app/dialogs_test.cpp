@@ -71,7 +71,7 @@ public:
     }
 
     std::vector<Seen> seen;
-    QColor colour;                                  // picked in a colour dialog
+    QColor colour;                                         // picked in a colour dialog
     QMessageBox::StandardButton button = QMessageBox::Yes; // pressed in a message box
 
 private:
@@ -193,9 +193,9 @@ class ProgramIconTest : public WindowsFixture {};
 TEST_F(ProgramIconTest, EveryWindowCarriesTheProgramsIcon)
 {
     Forms& f = start();
-    const std::vector<QWidget*> windows{f.Form1.get(), f.Form2.get(),  f.Form3.get(),
-                                        f.Form4.get(), f.Form5.get(),  f.Form6.get(),
-                                        f.Form7.get(), f.Form8.get(),  f.Form9.get(),
+    const std::vector<QWidget*> windows{f.Form1.get(),  f.Form2.get(),  f.Form3.get(),
+                                        f.Form4.get(),  f.Form5.get(),  f.Form6.get(),
+                                        f.Form7.get(),  f.Form8.get(),  f.Form9.get(),
                                         f.Form10.get(), f.Form11.get(), f.Form12.get()};
     for (QWidget* window : windows) {
         SCOPED_TRACE(window->windowTitle().toStdString());

@@ -26,9 +26,8 @@ protected:
         while (!deadline.hasExpired()) {
             if (regString("Control Panel\\Desktop", "Wallpaper") == currentBitmapPath()) {
                 const QImage current(currentBitmapPath());
-                if (!current.isNull() &&
-                    current.convertToFormat(QImage::Format_RGB888) ==
-                        expected.convertToFormat(QImage::Format_RGB888))
+                if (!current.isNull() && current.convertToFormat(QImage::Format_RGB888) ==
+                                             expected.convertToFormat(QImage::Format_RGB888))
                     return true;
             }
             QThread::msleep(50);

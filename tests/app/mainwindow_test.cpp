@@ -12,8 +12,8 @@
 #include "wizard/wizard.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -111,8 +111,9 @@ TEST_F(MainWindowTest, TheStatusBarShowsTheResolutionAndCarriesTheProgressBarOve
     start();
     main().show();
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    EXPECT_EQ(main().StatusBar1->panelText(0),
-              QStringLiteral("Screen Resolution: %1 x %2").arg(screen.width()).arg(screen.height()));
+    EXPECT_EQ(
+        main().StatusBar1->panelText(0),
+        QStringLiteral("Screen Resolution: %1 x %2").arg(screen.width()).arg(screen.height()));
     EXPECT_EQ(main().StatusBar1->panelRect(0).width(), 170);
     EXPECT_EQ(main().StatusBar1->panelRect(1).width(), 100);
     EXPECT_EQ(main().StatusBar1->panelRect(2).width(), 150);
@@ -162,8 +163,8 @@ TEST_F(MainWindowTest, TheTrayMenuKeepsWorkingWhileTheSettingsOrAdvancedWindowIs
                                  "Background", "0 0 0");
     start();
     TForm1& m = main();
-    for (QWidget* secondary : {static_cast<QWidget*>(forms->Form2.get()),
-                               static_cast<QWidget*>(forms->Form9.get())}) {
+    for (QWidget* secondary :
+         {static_cast<QWidget*>(forms->Form2.get()), static_cast<QWidget*>(forms->Form9.get())}) {
         secondary->show();
         ASSERT_FALSE(m.isEnabled());
         m.CountdownElapsed = 5;

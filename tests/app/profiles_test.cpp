@@ -61,7 +61,8 @@ TEST_F(ProfilesTest, WithoutProfilesTheCustomPageIsOff)
 
 TEST_F(ProfilesTest, RunningAProfileWithBracketsInItsNameUsesTheWholeName)
 {
-    writeProfileBytes("old (2).tsl", (bitmap("a.bmp") + "\r\n" + bitmap("b.bmp") + "\r\n").toStdString());
+    writeProfileBytes("old (2).tsl",
+                      (bitmap("a.bmp") + "\r\n" + bitmap("b.bmp") + "\r\n").toStdString());
     writeProfileBytes("old.tsl", "C:\\elsewhere.bmp\r\n");
     start();
     main().ListProfiles();
@@ -171,7 +172,8 @@ TEST_F(ProfilesTest, TheEditorOpensOnTheSelectedProfileAndAMissingOneIsReported)
     std::filesystem::remove(profile("a.tsl").toStdString());
     main().BitBtn1->click();
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].startsWith("Cannot open file")) << dialogs.errors[0].toStdString();
+    EXPECT_TRUE(dialogs.errors[0].startsWith("Cannot open file"))
+        << dialogs.errors[0].toStdString();
 }
 
 } // namespace

@@ -2,13 +2,13 @@
 #include "app/instanceguard.h"
 #include "app/main.h"
 
-#include <QMenuBar>
-#include "settings/advopt.h"
-#include "settings/settings.h"
 #include "common/strings.h"
 #include "executable.h"
 #include "fixtures.h"
 #include "platform/instance.h"
+#include "settings/advopt.h"
+#include "settings/settings.h"
+#include <QMenuBar>
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -31,9 +31,12 @@ TEST_F(ProgramWindowsTest, TwelveWindowsExistHiddenWithTheirCaptions)
         EXPECT_EQ(window->windowTitle(), caption);
         EXPECT_FALSE(window->isVisible());
     }
-    const QStringList captions{"About", "Tapestron Wizard", "Error", "Update", "Profile Editor",
-                               "Wallpaper Previews - Here you can view samples from selected category.",
-                               "Wait...", "Plugin Manager", "Plugin Info"};
+    const QStringList captions{
+        "About",          "Tapestron Wizard",
+        "Error",          "Update",
+        "Profile Editor", "Wallpaper Previews - Here you can view samples from selected category.",
+        "Wait...",        "Plugin Manager",
+        "Plugin Info"};
     QStringList found;
     for (QWidget* window : QApplication::topLevelWidgets())
         if (captions.contains(window->windowTitle())) {

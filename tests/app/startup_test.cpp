@@ -54,7 +54,8 @@ TEST_F(StartUpTest, AFirstStartChoosesAutomaticModeAndWritesNoSettings)
         EXPECT_TRUE(QDir(userDataPath(folder)).exists()) << folder;
     EXPECT_FALSE(QFile::exists(context.programPath("data/cat1.tsl"))) << "no service, no backup";
     EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(main().TrayIcon1->balloon().text, "") << "a list that could not be fetched is no error";
+    EXPECT_EQ(main().TrayIcon1->balloon().text, "")
+        << "a list that could not be fetched is no error";
 }
 
 TEST_F(StartUpTest, OnlyTheExactWordCustomRestoresCustomMode)
@@ -78,14 +79,16 @@ TEST_F(StartUpTest, OnlyTheExactWordCustomRestoresCustomMode)
 TEST_F(StartUpTest, AnUnusableCategoryIsReportedUnlessBalloonsAreOff)
 {
     // Category 30 has no code in the installed catalog.
-    writeIni("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=0\r\nBallonTips=1\r\n[AutoMode]\r\nCategory=30\r\n");
+    writeIni("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=0\r\nBallonTips=1\r\n[AutoMode]"
+             "\r\nCategory=30\r\n");
     start();
     EXPECT_EQ(main().TrayIcon1->balloon().text, "");
     EXPECT_FALSE(main().Timer3->enabled());
     EXPECT_TRUE(main().AutomaticWallpaperShow1->isChecked()) << "the start went on";
     forms.reset();
 
-    writeIni("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=0\r\nBallonTips=0\r\n[AutoMode]\r\nCategory=30\r\n");
+    writeIni("[General]\r\nDefaultMode=auto\r\nAutoRunAtStartup=0\r\nBallonTips=0\r\n[AutoMode]"
+             "\r\nCategory=30\r\n");
     start();
     EXPECT_EQ(main().TrayIcon1->balloon().text, ListFailure);
     EXPECT_EQ(main().TrayIcon1->balloon().title, "Update");

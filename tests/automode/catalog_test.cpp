@@ -93,7 +93,8 @@ TEST_F(CatalogTest, TheCodeTableHoldsFiftyEntries)
     ASSERT_EQ(truncated.size(), CategoryCodeCapacity);
     EXPECT_EQ(truncated.last(), "49");
 
-    EXPECT_EQ(readCategoryCodes(tempPath("missing.tsl")), QStringList(CategoryCodeCapacity, QString()));
+    EXPECT_EQ(readCategoryCodes(tempPath("missing.tsl")),
+              QStringList(CategoryCodeCapacity, QString()));
 }
 
 TEST_F(CatalogTest, OnlyACodeThatStaysOneFileNameIsUsable)

@@ -149,7 +149,10 @@ protected:
     }
 
     QString listUrl() const { return serviceBaseUrl() + "/wallpapers/animals"; }
-    void publishList(const QStringList& lines) { host.downloader.bodies[listUrl()] = lines.join("\r\n").toLatin1(); }
+    void publishList(const QStringList& lines)
+    {
+        host.downloader.bodies[listUrl()] = lines.join("\r\n").toLatin1();
+    }
     static QString pictureUrl(const QString& file) { return "http://pictures.test/cats/" + file; }
     void publishBitmap(const QString& file, QColor colour, QSize size = {320, 200})
     {

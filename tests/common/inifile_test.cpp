@@ -11,8 +11,9 @@ protected:
 
 TEST_F(IniFileTest, IntegersAndBooleansFallBackWhenNotNumbers)
 {
-    writeFileBytes(file.path().toStdString(),
-                   "[General]\r\nNum=12\r\nHex=$10\r\nText=abc\r\nEmpty=\r\nOn=1\r\nOff=0\r\nTwo=2\r\n");
+    writeFileBytes(
+        file.path().toStdString(),
+        "[General]\r\nNum=12\r\nHex=$10\r\nText=abc\r\nEmpty=\r\nOn=1\r\nOff=0\r\nTwo=2\r\n");
     EXPECT_EQ(file.readInteger("General", "Num", -1), 12);
     EXPECT_EQ(file.readInteger("General", "Hex", -1), 16);
     EXPECT_EQ(file.readInteger("General", "Text", -1), -1);

@@ -14,7 +14,8 @@ TEST(Shortcut, TextBothWays)
     EXPECT_EQ(shortcutToText({0x21, false, false, false}), QStringLiteral("PgUp"));
     EXPECT_EQ(shortcutToText({'7', false, false, true}), QStringLiteral("Alt+7"));
     for (const char* text : {"Alt+R", "Ctrl+F12", "Shift+Space", "Alt+Enter", "Ctrl+Del", "Home"})
-        EXPECT_EQ(shortcutToText(textToShortcut(QString::fromLatin1(text))), QString::fromLatin1(text));
+        EXPECT_EQ(shortcutToText(textToShortcut(QString::fromLatin1(text))),
+                  QString::fromLatin1(text));
 }
 
 TEST(Shortcut, ParsingIgnoresCaseAndPrefixOrder)

@@ -60,7 +60,8 @@ TEST_F(TextListTest, MissingFileAndMissingFolderGiveClearErrors)
         readTextList(missing);
         FAIL() << "no error";
     } catch (const AppError& error) {
-        EXPECT_TRUE(error.message().startsWith(QStringLiteral("Cannot open file \"%1\".").arg(missing)))
+        EXPECT_TRUE(
+            error.message().startsWith(QStringLiteral("Cannot open file \"%1\".").arg(missing)))
             << error.what();
     }
     const QString unwritable = tempPath("no/such/folder/list.tsl");

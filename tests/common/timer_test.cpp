@@ -29,7 +29,10 @@ public:
 };
 
 struct ManualTimer {
-    ManualTimer() : engine(new ManualEngine), timer(Period, true, std::unique_ptr<TimerEngine>(engine)) {}
+    ManualTimer()
+        : engine(new ManualEngine), timer(Period, true, std::unique_ptr<TimerEngine>(engine))
+    {
+    }
     ManualEngine* engine; // owned by timer
     Timer timer;
 };

@@ -21,10 +21,7 @@ struct Family {
     bool uri; // the picture is kept as a file URI, otherwise as a plain path
 };
 
-void PrintTo(const Family& value, std::ostream* out)
-{
-    *out << value.kind;
-}
+void PrintTo(const Family& value, std::ostream* out) { *out << value.kind; }
 
 const Family Families[] = {
     {"gnome", "org.gnome.desktop.background", "picture-uri", true},

@@ -63,10 +63,7 @@ Server::Server(const std::vector<std::string>& argv, std::chrono::milliseconds t
     throw std::runtime_error(argv[0] + " did not say where it listens");
 }
 
-Server::~Server()
-{
-    stop();
-}
+Server::~Server() { stop(); }
 
 void Server::stop()
 {

@@ -194,10 +194,7 @@ struct Tool {
     const char* program;
 };
 
-void PrintTo(const Tool& value, std::ostream* out)
-{
-    *out << value.kind;
-}
+void PrintTo(const Tool& value, std::ostream* out) { *out << value.kind; }
 
 class BrokenToolDesktopTest : public ToolDesktopTest, public ::testing::WithParamInterface<Tool> {
 protected:

@@ -171,7 +171,8 @@ TEST_F(X11DesktopTest, AFirstStartKeepsTheRootPictureThatWasThere)
     ASSERT_EQ(bitmap.size(), QSize(W, H));
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            ASSERT_EQ(bitmap.pixel(x, y) & 0xFFFFFF, before[std::size_t(y * W + x)]) << x << "," << y;
+            ASSERT_EQ(bitmap.pixel(x, y) & 0xFFFFFF, before[std::size_t(y * W + x)])
+                << x << "," << y;
 
     // Another start with the values there reads nothing back.
     system.desktop = platform::createDesktop(std::make_shared<DesktopPainter>());

@@ -38,10 +38,7 @@ XServer::XServer(int width, int height, int depth, const std::vector<std::string
     }
 }
 
-XServer::~XServer()
-{
-    xcb_disconnect(connection_);
-}
+XServer::~XServer() { xcb_disconnect(connection_); }
 
 xcb_window_t XServer::root() const
 {
@@ -158,7 +155,4 @@ XServer::waitForEvent(int milliseconds) const
     }
 }
 
-bool haveXvfb()
-{
-    return onPath("Xvfb");
-}
+bool haveXvfb() { return onPath("Xvfb"); }

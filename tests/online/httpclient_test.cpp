@@ -113,7 +113,8 @@ TEST_F(HttpClientTest, SilenceLongerThanTheStallLimitFailsInAnyPhase)
 TEST_F(HttpClientTest, SlowBodyKeepsThePumpRunningAndReportsProgress)
 {
     const std::string chunk(1000, 'p');
-    ScriptedServer slow({{0, okHead(4000)}, {100, chunk}, {100, chunk}, {100, chunk}, {100, chunk}});
+    ScriptedServer slow(
+        {{0, okHead(4000)}, {100, chunk}, {100, chunk}, {100, chunk}, {100, chunk}});
     RecordingProgress progress;
     int pumped = 0;
     http.setProgress(&progress);
@@ -207,7 +208,8 @@ TEST_F(HttpClientTest, RequestFromInsideThePumpFailsAndLeavesNoTarget)
 
 TEST_F(HttpClientTest, WireCarriesOnlyTheProgramsHeadersAndItsCookie)
 {
-    ScriptedServer server({{0, "HTTP/1.1 200 OK\r\nSet-Cookie: n=v\r\nContent-Length: 2\r\n\r\nok"}});
+    ScriptedServer server(
+        {{0, "HTTP/1.1 200 OK\r\nSet-Cookie: n=v\r\nContent-Length: 2\r\n\r\nok"}});
     DownloadFile(http, urlOf(server, "/a b"), target());
     DownloadFile(http, urlOf(server, "/second"), target());
     const auto requests = server.requests();

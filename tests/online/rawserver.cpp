@@ -9,8 +9,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <utility>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 

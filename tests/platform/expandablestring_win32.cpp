@@ -12,9 +12,9 @@ bool writeExpandableString(const std::string& key, const std::string& name,
                         &handle) != ERROR_SUCCESS)
         return false;
     const std::wstring data = std::filesystem::path(value).wstring();
-    const LONG result = ::RegSetValueExW(
-        handle, std::filesystem::path(name).c_str(), 0, REG_EXPAND_SZ,
-        reinterpret_cast<const BYTE*>(data.c_str()), DWORD((data.size() + 1) * sizeof(wchar_t)));
+    const LONG result = ::RegSetValueExW(handle, std::filesystem::path(name).c_str(), 0,
+                                         REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                         DWORD((data.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(handle);
     return result == ERROR_SUCCESS;
 }

@@ -17,8 +17,7 @@ namespace {
 // Read-only as each system has it: the owner's write permission, or the read-only attribute.
 void makeReadOnly(const std::string& path)
 {
-    fs::permissions(path,
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 }
 

@@ -13,11 +13,13 @@ TEST(PosixShellTest, TypeNamesAreTheWindowsShellsWords)
     const auto shell = createShell();
     TempDir dir;
     const std::string longExtension(100, 'x');
-    for (const char* name : {"Photo.JPG", "notes.Txt", "odd.qqq", "NOTES.TXT.bak", "README",
-                             ".hidden", "page.htm"})
+    for (const char* name :
+         {"Photo.JPG", "notes.Txt", "odd.qqq", "NOTES.TXT.bak", "README", ".hidden", "page.htm"})
         writeFileBytes(dir.file(name), "content");
     writeFileBytes(dir.file("a." + longExtension), "content");
-    const std::string elf("\x7F" "ELF", 4);
+    const std::string elf("\x7F"
+                          "ELF",
+                          4);
     writeFileBytes(dir.file("elf-program"), elf);
     writeFileBytes(dir.file("program.txt"), elf);
 

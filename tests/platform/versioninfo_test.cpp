@@ -229,8 +229,8 @@ TEST(VersionFileTest, FilesWithoutABlockHaveNone)
     TempDir dir;
     writeFileBytes(dir.file("notes.txt"), "MZ is not enough to be a program");
     writeFileBytes(dir.file("plain.exe"), asText(peImage(versionBlock({}), 3)));
-    for (const std::string& path : {dir.file("missing.exe"), dir.file("notes.txt"),
-                                    dir.file("plain.exe"), dir.path()}) {
+    for (const std::string& path :
+         {dir.file("missing.exe"), dir.file("notes.txt"), dir.file("plain.exe"), dir.path()}) {
         SCOPED_TRACE(path);
         EXPECT_EQ(fileVersionInfoSize(path), 0u);
         std::vector<std::uint8_t> buffer(64);

@@ -19,9 +19,9 @@ TEST(FileFunctionTextTest, NamesEveryTypeAndSubtype)
     EXPECT_EQ(functionText(0, 99), "Unknown");
     EXPECT_EQ(functionText(1, 5), "Application");
     EXPECT_EQ(functionText(2, 0), "DLL");
-    const char* const drivers[] = {"Unknown Driver",  "Printer Driver", "Keyboard Driver",
-                                   "Language Driver", "Display Driver", "Mouse Driver",
-                                   "Network Driver",  "System Driver",  "InstallableDriver",
+    const char* const drivers[] = {"Unknown Driver",  "Printer Driver",       "Keyboard Driver",
+                                   "Language Driver", "Display Driver",       "Mouse Driver",
+                                   "Network Driver",  "System Driver",        "InstallableDriver",
                                    "Sound Driver",    "Communications Driver"};
     for (std::uint32_t subtype = 0; subtype < 11; ++subtype)
         EXPECT_EQ(functionText(3, subtype), drivers[subtype]);
@@ -83,12 +83,18 @@ TEST_F(ReadFileVersionInfoTest, ReadsEveryStringAndTheFlagsSetInBothMaskAndFlags
     sample.type = 5;
     sample.subtype = 0x1234;
     // Stored under the usual capitals; asked for under the program's own ("LegalCopyRight").
-    sample.strings = {{"CompanyName", "Works"},      {"FileDescription", "Opens profiles"},
-                      {"FileVersion", "3.1"},         {"InternalName", "showopen"},
-                      {"LegalCopyright", "(C) Works"}, {"LegalTrademarks", "TM"},
-                      {"OriginalFilename", "showopen.exe"}, {"ProductName", "Show Open"},
-                      {"ProductVersion", "3.1.0"},    {"Comments", "not listed"},
-                      {"SpecialBuild", "special"},    {"PrivateBuild", "private"}};
+    sample.strings = {{"CompanyName", "Works"},
+                      {"FileDescription", "Opens profiles"},
+                      {"FileVersion", "3.1"},
+                      {"InternalName", "showopen"},
+                      {"LegalCopyright", "(C) Works"},
+                      {"LegalTrademarks", "TM"},
+                      {"OriginalFilename", "showopen.exe"},
+                      {"ProductName", "Show Open"},
+                      {"ProductVersion", "3.1.0"},
+                      {"Comments", "not listed"},
+                      {"SpecialBuild", "special"},
+                      {"PrivateBuild", "private"}};
     const TFileVersionInfo info = read(program(versionBlock(sample)));
 
     TFileVersionInfo expected;

@@ -13,7 +13,8 @@
 RawExchange rawExchange(int port, const std::string& request)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) throw std::runtime_error("no socket");
+    if (fd < 0)
+        throw std::runtime_error("no socket");
     timeval timeout{8, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
     sockaddr_in addr{};
@@ -45,7 +46,8 @@ RawExchange rawGet(int port, const std::string& target)
 
 int rawStatus(const std::string& response)
 {
-    if (!response.starts_with("HTTP/1.1 ") || response.size() < 12) return 0;
+    if (!response.starts_with("HTTP/1.1 ") || response.size() < 12)
+        return 0;
     return std::stoi(response.substr(9, 3));
 }
 

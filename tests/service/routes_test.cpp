@@ -37,7 +37,8 @@ protected:
     {
         auto res = get(path);
         EXPECT_TRUE(res) << path;
-        if (!res) return {};
+        if (!res)
+            return {};
         EXPECT_EQ(res->status, 200) << path;
         return res->body;
     }

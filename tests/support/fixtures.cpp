@@ -55,9 +55,8 @@ bool RefusingRegistry::keyExists(platform::RootKey root, const std::string& key)
     return inner_->keyExists(root, key);
 }
 
-std::optional<platform::RegistryValue> RefusingRegistry::readValue(platform::RootKey root,
-                                                                   const std::string& key,
-                                                                   const std::string& name)
+std::optional<platform::RegistryValue>
+RefusingRegistry::readValue(platform::RootKey root, const std::string& key, const std::string& name)
 {
     return inner_->readValue(root, key, name);
 }
@@ -103,8 +102,8 @@ AppFixture::AppFixture(Dialogs* shownDialogs)
       registryEnv("TAPESTRON_REGISTRY", root.file("registry.reg")),
       // Nothing listens there: a case that wants a service starts one and points here to it.
       serviceEnv("TAPESTRON_SERVICE_URL", std::string("http://127.0.0.1:9")),
-      system(makeSystem(desktop, shell)),
-      context{system, shownDialogs ? *shownDialogs : dialogs, fromStd(prepareProgramDir(root))}
+      system(makeSystem(desktop, shell)), context{system, shownDialogs ? *shownDialogs : dialogs,
+                                                  fromStd(prepareProgramDir(root))}
 {
     fs::create_directories(root.file("appdata"));
     fs::create_directories(root.file("scratch"));
@@ -129,8 +128,8 @@ QString AppFixture::tempPath(const QString& name) const
 
 QString AppFixture::regString(const QString& key, const QString& name) const
 {
-    const auto value = system.registry->readValue(platform::RootKey::CurrentUser, toStd(key),
-                                                  toStd(name));
+    const auto value =
+        system.registry->readValue(platform::RootKey::CurrentUser, toStd(key), toStd(name));
     if (!value)
         return QString();
     if (const auto* text = std::get_if<std::string>(&*value))

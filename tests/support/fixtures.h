@@ -77,7 +77,9 @@ private:
 // writing, and value writes throw as the system's refusal does.
 class RefusingRegistry : public platform::Registry {
 public:
-    explicit RefusingRegistry(std::unique_ptr<platform::Registry> inner) : inner_(std::move(inner)) {}
+    explicit RefusingRegistry(std::unique_ptr<platform::Registry> inner) : inner_(std::move(inner))
+    {
+    }
     bool keyExists(platform::RootKey root, const std::string& key) override;
     bool createKey(platform::RootKey, const std::string&) override { return false; }
     std::optional<platform::RegistryValue> readValue(platform::RootKey root, const std::string& key,
@@ -86,7 +88,10 @@ public:
                      const std::string&) override;
     void writeDword(platform::RootKey, const std::string&, const std::string& name,
                     std::uint32_t) override;
-    bool deleteValue(platform::RootKey, const std::string&, const std::string&) override { return false; }
+    bool deleteValue(platform::RootKey, const std::string&, const std::string&) override
+    {
+        return false;
+    }
     bool deleteTree(platform::RootKey, const std::string&) override { return false; }
 
 private:
@@ -101,9 +106,9 @@ protected:
     explicit AppFixture(Dialogs* shownDialogs = nullptr);
     ~AppFixture() override;
 
-    QString appData() const;          // the APPDATA folder
-    QString userData() const;         // APPDATA/Tapestron, created
-    QString programDir() const;       // the ProgramDir copy, ending with "/"
+    QString appData() const;                     // the APPDATA folder
+    QString userData() const;                    // APPDATA/Tapestron, created
+    QString programDir() const;                  // the ProgramDir copy, ending with "/"
     QString tempPath(const QString& name) const; // a path in the case's scratch folder
 
     // Registry values of HKEY_CURRENT_USER\<key>, as text ("" when missing; DWORDs in decimal).

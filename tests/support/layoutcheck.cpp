@@ -47,9 +47,9 @@ QString describe(const QWidget* control)
 // Controls hold no further controls; everything else (pages, group boxes, panels) is looked into.
 bool isContainer(const QWidget* widget)
 {
-    for (const char* control : {"QAbstractButton", "QAbstractSpinBox", "QComboBox", "QLineEdit",
-                                "QLabel", "QTabBar", "QTabWidget", "QMenuBar", "QProgressBar",
-                                "QAbstractScrollArea", "QAbstractSlider"})
+    for (const char* control :
+         {"QAbstractButton", "QAbstractSpinBox", "QComboBox", "QLineEdit", "QLabel", "QTabBar",
+          "QTabWidget", "QMenuBar", "QProgressBar", "QAbstractScrollArea", "QAbstractSlider"})
         if (widget->inherits(control))
             return false;
     return true;
@@ -128,12 +128,14 @@ void checkCaption(const QWidget* control, QStringList& faults)
         label && !label->text().isEmpty() && label->pixmap().isNull() && !label->wordWrap()) {
         needed = QSize(metrics.horizontalAdvance(label->text()), metrics.height());
         room = textArea(label).size();
-    } else if (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control)) {
+    } else if (qobject_cast<const QCheckBox*>(control) ||
+               qobject_cast<const QRadioButton*>(control)) {
         // The width includes the room for the focus frame around the text.
         needed = QSize(control->sizeHint().width(), metrics.height());
     } else if (const auto* button = qobject_cast<const QPushButton*>(control)) {
         const int margin = control->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, control);
-        needed = QSize(metrics.horizontalAdvance(button->text()) + 2 * margin, metrics.height() + 4);
+        needed =
+            QSize(metrics.horizontalAdvance(button->text()) + 2 * margin, metrics.height() + 4);
     } else if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(control)) {
         const auto* edit = spin->findChild<const QLineEdit*>();
         if (!edit)
@@ -192,7 +194,8 @@ void checkTabs(QTabWidget* tabs, QStringList& faults)
     const QTabBar* bar = tabs->tabBar();
     if (!bar->isHidden()) {
         const auto arrows = bar->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
-        if (std::any_of(arrows.begin(), arrows.end(), [](auto* arrow) { return !arrow->isHidden(); }))
+        if (std::any_of(arrows.begin(), arrows.end(),
+                        [](auto* arrow) { return !arrow->isHidden(); }))
             faults << describe(tabs) + QStringLiteral(" shows scroll arrows");
         const QRect shown = bar->rect() & tabs->rect().translated(-bar->pos());
         for (int i = 0; i < bar->count(); ++i) {
@@ -229,7 +232,8 @@ void checkContainer(QWidget* container, QStringList& faults)
     const QRect area = container->contentsRect();
     for (QWidget* control : controls) {
         if (!area.contains(control->geometry()))
-            faults << QStringLiteral("%1 reaches outside %2").arg(describe(control), describe(container));
+            faults << QStringLiteral("%1 reaches outside %2")
+                          .arg(describe(control), describe(container));
         checkCaption(control, faults);
         if (auto* tabs = qobject_cast<QTabWidget*>(control))
             checkTabs(tabs, faults);

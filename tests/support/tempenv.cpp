@@ -37,7 +37,6 @@ std::string TempDir::file(const std::string& name) const
     return (fs::path(path_) / fs::path(name).make_preferred()).string();
 }
 
-
 ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value)
     : name_(std::move(name)), old_(platform::environmentVariable(name_))
 {

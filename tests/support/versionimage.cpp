@@ -65,10 +65,11 @@ ByteVector encodeVersionNode(const VersionNode& node)
 VersionNode versionTree(const VersionSample& sample)
 {
     ByteVector fixed;
-    const std::uint32_t fields[13] = {0xFEEF04BD,           0x00010000,   sample.fileVersionMS,
-                                      sample.fileVersionLS, 0x00050006,   0x00070008,
-                                      sample.flagsMask,     sample.flags, 0x00040004,
-                                      sample.type,          sample.subtype, 0, 0};
+    const std::uint32_t fields[13] = {
+        0xFEEF04BD, 0x00010000,  sample.fileVersionMS, sample.fileVersionLS,
+        0x00050006, 0x00070008,  sample.flagsMask,     sample.flags,
+        0x00040004, sample.type, sample.subtype,       0,
+        0};
     for (std::size_t i = 0; i < 13; ++i)
         putU32(fixed, 4 * i, fields[i]);
 
@@ -103,10 +104,10 @@ ByteVector peImage(const ByteVector& resource, std::uint32_t resourceType)
 
     putU32(image, peHeader, 0x00004550); // "PE\0\0"
     const std::size_t coff = peHeader + 4;
-    putU16(image, coff, 0x8664);          // x64
-    putU16(image, coff + 2, 1);           // one section
-    putU16(image, coff + 16, 240);        // PE32+ optional header
-    putU16(image, coff + 18, 0x0022);     // executable, large-address aware
+    putU16(image, coff, 0x8664);      // x64
+    putU16(image, coff + 2, 1);       // one section
+    putU16(image, coff + 16, 240);    // PE32+ optional header
+    putU16(image, coff + 18, 0x0022); // executable, large-address aware
     const std::size_t optional = coff + 20;
     putU16(image, optional, 0x20B);
     putU64(image, optional + 24, 0x140000000);

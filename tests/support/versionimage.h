@@ -29,14 +29,13 @@ struct VersionSample {
     std::uint32_t fileVersionLS = 0x00030004;
     std::uint32_t flagsMask = 0x3F;
     std::uint32_t flags = 0;
-    std::uint32_t type = 1;    // VFT_APP
+    std::uint32_t type = 1; // VFT_APP
     std::uint32_t subtype = 0;
     std::uint16_t language = 0x0409;
     std::uint16_t codePage = 0x04E4;
     std::string table = "040904E4";
-    std::map<std::string, std::string> strings = {{"CompanyName", "Example Works"},
-                                                  {"FileVersion", "1.2.3.4"},
-                                                  {"ProductName", "Sample"}};
+    std::map<std::string, std::string> strings = {
+        {"CompanyName", "Example Works"}, {"FileVersion", "1.2.3.4"}, {"ProductName", "Sample"}};
 };
 
 // The node tree of a usual resource, for cases that change one part of it before encoding.
@@ -49,12 +48,12 @@ ByteVector peImage(const ByteVector& block, std::uint32_t resourceType = 16);
 
 // File offsets inside the image peImage builds, for cases that damage it.
 namespace peLayout {
-inline constexpr std::size_t peHeader = 0x40;          // e_lfanew's target
-inline constexpr std::size_t resourceSection = 0x200;  // .rsrc raw data, RVA 0x1000
-inline constexpr std::size_t typeEntry = 0x210;        // root directory's entry
-inline constexpr std::size_t nameEntry = 0x228;        // type directory's entry
-inline constexpr std::size_t languageEntry = 0x240;    // name directory's entry
-inline constexpr std::size_t dataEntry = 0x248;        // IMAGE_RESOURCE_DATA_ENTRY
+inline constexpr std::size_t peHeader = 0x40;         // e_lfanew's target
+inline constexpr std::size_t resourceSection = 0x200; // .rsrc raw data, RVA 0x1000
+inline constexpr std::size_t typeEntry = 0x210;       // root directory's entry
+inline constexpr std::size_t nameEntry = 0x228;       // type directory's entry
+inline constexpr std::size_t languageEntry = 0x240;   // name directory's entry
+inline constexpr std::size_t dataEntry = 0x248;       // IMAGE_RESOURCE_DATA_ENTRY
 inline constexpr std::size_t block = 0x258;
 } // namespace peLayout
 

@@ -13,10 +13,7 @@ namespace {
 
 using namespace std::string_literals;
 
-void put32(std::string& d, int at, qint32 v)
-{
-    qToLittleEndian(v, d.data() + at);
-}
+void put32(std::string& d, int at, qint32 v) { qToLittleEndian(v, d.data() + at); }
 
 // A bitmap with a 40-byte header, then palette (or masks) and rows as given.
 std::string bitmapFile(int width, int height, int bits, int compression, const std::string& palette,
@@ -43,10 +40,7 @@ std::string palette()
         palette += {char(i / 2), char(255 - i), char(i), '\0'};
     return palette;
 }
-QRgb paletteColour(int i)
-{
-    return qRgb(i, 255 - i, i / 2);
-}
+QRgb paletteColour(int i) { return qRgb(i, 255 - i, i / 2); }
 
 class PictureTest : public AppFixture {
 protected:

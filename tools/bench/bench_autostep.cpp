@@ -87,8 +87,10 @@ void report(const char* ours, const char* theirs, const std::vector<double>& a,
             const std::vector<double>& b, double target)
 {
     const double ma = median(a), mb = median(b);
-    std::printf("  %-28s median %8.2f ms  (min %8.2f)\n", ours, ma, *std::min_element(a.begin(), a.end()));
-    std::printf("  %-28s median %8.2f ms  (min %8.2f)\n", theirs, mb, *std::min_element(b.begin(), b.end()));
+    std::printf("  %-28s median %8.2f ms  (min %8.2f)\n", ours, ma,
+                *std::min_element(a.begin(), a.end()));
+    std::printf("  %-28s median %8.2f ms  (min %8.2f)\n", theirs, mb,
+                *std::min_element(b.begin(), b.end()));
     if (target > 0)
         std::printf("  %-28s %.3f   (target <= %.1f)  %s\n", "ratio", ma / mb, target,
                     ma / mb <= target ? "met" : "MISSED");

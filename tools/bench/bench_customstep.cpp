@@ -11,9 +11,9 @@
 // --parts also times the pieces a step is made of, called one by one the way the step calls them.
 
 #include "benchsupport.h"
-#include "customhost.h"
 #include "common/errors.h"
 #include "common/paths.h"
+#include "customhost.h"
 #include "custommode/customshow.h"
 #include "settings/originalstore.h"
 #include "wallpaper/apply.h"
@@ -194,17 +194,19 @@ int main(int argc, char** argv)
 
         Bench bench;
         Timings jpegTimes, bitmapTimes;
-        const bool ok =
-            compare(
-                runs, [&] { return bench.step(jpeg); },
-                [&] {
-                    return spawnAndWait({djpeg, "-bmp", "-outfile", x, jpeg8}) &&
-                           spawnAndWait({cp, x, y});
-                },
-                jpegTimes) &&
-            compare(
-                runs, [&] { return bench.step(bitmap); },
-                [&] { return spawnAndWait({cp, bitmap8, y}); }, bitmapTimes);
+        const bool ok = compare(
+                            runs, [&] { return bench.step(jpeg); },
+                            [&] {
+                                return spawnAndWait({djpeg, "-bmp", "-outfile", x, jpeg8}) &&
+                                       spawnAndWait({cp, x, y});
+                            },
+                            jpegTimes) &&
+                        compare(
+                            runs, [&] { return bench.step(bitmap); },
+                            [&] {
+                                return spawnAndWait({cp, bitmap8, y});
+                            },
+                            bitmapTimes);
         if (!ok) {
             std::fprintf(stderr, "bench-customstep: a step failed or %s / %s could not be run\n",
                          djpeg.c_str(), cp.c_str());

@@ -87,9 +87,10 @@ int main(int argc, char** argv)
         memory.push_back(kib / 1024.0);
     }
     std::printf("Start with no settings file and no service, %d fresh processes\n", runs);
-    std::printf("  entry to first loop turn   median %7.1f ms  (min %7.1f, max %7.1f)  target < 500\n",
-                median(times), *std::min_element(times.begin(), times.end()),
-                *std::max_element(times.begin(), times.end()));
+    std::printf(
+        "  entry to first loop turn   median %7.1f ms  (min %7.1f, max %7.1f)  target < 500\n",
+        median(times), *std::min_element(times.begin(), times.end()),
+        *std::max_element(times.begin(), times.end()));
     std::printf("  resident after 1 s idle    median %7.1f MiB (max %7.1f)  target < 60\n",
                 median(memory), *std::max_element(memory.begin(), memory.end()));
     return 0;

@@ -123,8 +123,8 @@ std::vector<std::uint8_t> encode(char** argv, int argc)
         if (equals == std::string::npos)
             throw std::runtime_error("expected Name=Value: " + entry);
         const std::string value = entry.substr(equals + 1);
-        const std::size_t string = out.begin(entry.substr(0, equals),
-                                              std::uint16_t(value.size() + 1), true);
+        const std::size_t string =
+            out.begin(entry.substr(0, equals), std::uint16_t(value.size() + 1), true);
         out.text(value);
         out.end(string);
     }

@@ -35,7 +35,8 @@ std::string_view stem(std::string_view file, char* position)
         found = base.back();
         base.remove_suffix(2);
     }
-    if (position) *position = found;
+    if (position)
+        *position = found;
     return base;
 }
 
@@ -64,8 +65,10 @@ std::vector<fs::directory_entry> sortedEntries(const fs::path& folder, std::erro
 std::string hiddenOrLinked(const fs::directory_entry& entry)
 {
     std::error_code ec;
-    if (entry.path().filename().string().starts_with(".")) return "hidden";
-    if (entry.is_symlink(ec)) return "a symbolic link, not followed";
+    if (entry.path().filename().string().starts_with("."))
+        return "hidden";
+    if (entry.is_symlink(ec))
+        return "a symbolic link, not followed";
     return {};
 }
 
@@ -73,7 +76,8 @@ std::string hiddenOrLinked(const fs::directory_entry& entry)
 std::string folderProblem(const fs::directory_entry& entry)
 {
     std::error_code ec;
-    if (std::string problem = hiddenOrLinked(entry); !problem.empty()) return problem;
+    if (std::string problem = hiddenOrLinked(entry); !problem.empty())
+        return problem;
     return entry.is_directory(ec) ? std::string() : "not in a category folder";
 }
 
@@ -81,14 +85,19 @@ std::string folderProblem(const fs::directory_entry& entry)
 std::string pictureProblem(const fs::directory_entry& entry)
 {
     std::error_code ec;
-    if (std::string problem = hiddenOrLinked(entry); !problem.empty()) return problem;
-    if (entry.is_directory(ec)) return "a folder inside a category, not searched";
-    if (!entry.is_regular_file(ec)) return "not a regular file";
+    if (std::string problem = hiddenOrLinked(entry); !problem.empty())
+        return problem;
+    if (entry.is_directory(ec))
+        return "a folder inside a category, not searched";
+    if (!entry.is_regular_file(ec))
+        return "not a regular file";
     const std::string type = pictureContentType(entry.path().filename().string());
-    if (type.empty()) return "not a picture (only .jpg, .jpeg and .bmp files are served)";
+    if (type.empty())
+        return "not a picture (only .jpg, .jpeg and .bmp files are served)";
     errno = 0;
     std::ifstream in(entry.path(), std::ios::binary);
-    if (!in) return errno ? std::string("unreadable: ") + std::strerror(errno) : "unreadable";
+    if (!in)
+        return errno ? std::string("unreadable: ") + std::strerror(errno) : "unreadable";
     char head[3] = {};
     in.read(head, sizeof head);
     if (type == "image/jpeg" && std::memcmp(head, "\xff\xd8\xff", 3) != 0)
@@ -145,23 +154,28 @@ char positionFromFileName(std::string_view file)
 std::string pictureContentType(std::string_view file)
 {
     const auto dot = file.rfind('.');
-    if (dot == std::string_view::npos) return {};
+    if (dot == std::string_view::npos)
+        return {};
     const std::string ext = lower(file.substr(dot));
-    if (ext == ".jpg" || ext == ".jpeg") return "image/jpeg";
-    if (ext == ".bmp") return "image/bmp";
+    if (ext == ".jpg" || ext == ".jpeg")
+        return "image/jpeg";
+    if (ext == ".bmp")
+        return "image/bmp";
     return {};
 }
 
-std::vector<ServiceCategory> scanFolder(const std::string& root,
-                                        std::vector<SkippedEntry>* skipped)
+std::vector<ServiceCategory> scanFolder(const std::string& root, std::vector<SkippedEntry>* skipped)
 {
     std::error_code ec;
-    if (!fs::is_directory(root, ec)) throw std::runtime_error("not a folder: " + root);
+    if (!fs::is_directory(root, ec))
+        throw std::runtime_error("not a folder: " + root);
     const auto skip = [&](const std::string& path, std::string reason) {
-        if (skipped) skipped->push_back({path, std::move(reason)});
+        if (skipped)
+            skipped->push_back({path, std::move(reason)});
     };
     const std::vector<fs::directory_entry> entries = sortedEntries(root, ec);
-    if (ec) throw std::runtime_error("can not read " + root + ": " + ec.message());
+    if (ec)
+        throw std::runtime_error("can not read " + root + ": " + ec.message());
 
     std::vector<ServiceCategory> categories;
     std::vector<RealName> folders;

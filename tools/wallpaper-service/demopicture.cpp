@@ -21,11 +21,13 @@ QByteArray encodeAsJpeg(const QImage& image)
 {
     // encodeJpeg writes files only; a private temporary folder keeps concurrent calls apart.
     QTemporaryDir dir;
-    if (!dir.isValid()) throw AppError(QStringLiteral("no temporary folder for the demo pictures"));
+    if (!dir.isValid())
+        throw AppError(QStringLiteral("no temporary folder for the demo pictures"));
     const QString path = dir.filePath(QStringLiteral("picture.jpg"));
     encodeJpeg(image, path, 88);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw AppError(QStringLiteral("demo picture vanished"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("demo picture vanished"));
     return file.readAll();
 }
 

@@ -24,7 +24,8 @@ public:
 
     ssize_t read(char* ptr, size_t size) override
     {
-        if (!is_readable()) return -1;
+        if (!is_readable())
+            return -1;
         ssize_t n;
         do
             n = ::recv(fd_, ptr, size, 0);
@@ -34,7 +35,8 @@ public:
 
     ssize_t write(const char* ptr, size_t size) override
     {
-        if (!is_writable()) return -1;
+        if (!is_writable())
+            return -1;
         ssize_t n;
         do
             n = ::send(fd_, ptr, size, MSG_NOSIGNAL);
@@ -59,8 +61,10 @@ private:
         for (int waited = 0; waited < timeoutMs && !abandon_; waited += PollSliceMs) {
             pollfd p{fd_, events, 0};
             const int r = ::poll(&p, 1, PollSliceMs);
-            if (r > 0) return true;
-            if (r < 0 && errno != EINTR) return false;
+            if (r > 0)
+                return true;
+            if (r < 0 && errno != EINTR)
+                return false;
         }
         return false;
     }
@@ -69,7 +73,8 @@ private:
     {
         sockaddr_storage addr{};
         socklen_t len = sizeof(addr);
-        if (query(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) return;
+        if (query(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            return;
         char host[NI_MAXHOST], service[NI_MAXSERV];
         if (::getnameinfo(reinterpret_cast<sockaddr*>(&addr), len, host, sizeof(host), service,
                           sizeof(service), NI_NUMERICHOST | NI_NUMERICSERV) == 0) {
@@ -89,7 +94,8 @@ thread_local ConnectionStream* currentStream = nullptr;
 
 void OneShotServer::dropResponse()
 {
-    if (currentStream) currentStream->drop = true;
+    if (currentStream)
+        currentStream->drop = true;
 }
 
 bool OneShotServer::process_and_close_socket(socket_t sock)

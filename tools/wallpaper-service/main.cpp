@@ -39,7 +39,8 @@ int main(int argc, char** argv)
             }
             char* end = nullptr;
             const long n = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || n < 0 || n > 65535) return usage();
+            if (value.empty() || *end != '\0' || n < 0 || n > 65535)
+                return usage();
             port = int(n);
         } else if (arg.starts_with("-") || !folder.empty()) {
             return usage();
@@ -58,7 +59,8 @@ int main(int argc, char** argv)
 
     // The demo pictures carry their category's name; text needs fonts, fonts a QGuiApplication,
     // and that a platform, which need not be a screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
 
     try {

@@ -53,7 +53,8 @@ std::string plainAscii(std::string_view real)
         else if (!c.isMark() && (out.empty() || out.back() != '_'))
             out += '_';
     }
-    if (out.size() > MaxStemLength) out.resize(MaxStemLength);
+    if (out.size() > MaxStemLength)
+        out.resize(MaxStemLength);
     // Neither a hidden file nor a name that Windows would cut short.
     const auto first = out.find_first_not_of('.');
     const auto last = out.find_last_not_of('.');
@@ -109,9 +110,11 @@ std::vector<std::string> safeNames(const std::vector<RealName>& names, std::stri
             result[i] = claims.take(names[i].stem, names[i].extension);
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (result[i]) continue;
+        if (result[i])
+            continue;
         std::string stem = plainAscii(names[i].stem);
-        if (stem.empty()) stem = fallback;
+        if (stem.empty())
+            stem = fallback;
         if (!claims.available(stem, names[i].extension)) {
             char suffix[16];
             std::snprintf(suffix, sizeof suffix, "-%08x", stableHash(names[i].key));

@@ -24,12 +24,14 @@ constexpr const char* Html = "text/html; charset=utf-8";
 std::vector<std::string> splitPath(const std::string& path)
 {
     std::vector<std::string> parts;
-    if (path.empty() || path.front() != '/') return parts;
+    if (path.empty() || path.front() != '/')
+        return parts;
     std::size_t start = 1;
     for (;;) {
         const auto slash = path.find('/', start);
         parts.push_back(path.substr(start, slash - start));
-        if (slash == std::string::npos) return parts;
+        if (slash == std::string::npos)
+            return parts;
         start = slash + 1;
     }
 }
@@ -88,14 +90,12 @@ WallpaperService::WallpaperService(std::vector<ServiceCategory> categories)
 {
 }
 
-WallpaperService::~WallpaperService()
-{
-    stop();
-}
+WallpaperService::~WallpaperService() { stop(); }
 
 void WallpaperService::start(int port, const std::string& host)
 {
-    if (impl_) throw std::runtime_error("the wallpaper service is already running");
+    if (impl_)
+        throw std::runtime_error("the wallpaper service is already running");
     auto impl = std::make_unique<Impl>();
     impl->host = host;
     // Not httplib's SO_REUSEPORT default, under which a second service would share the port
@@ -129,7 +129,8 @@ void WallpaperService::start(int port, const std::string& host)
 
 void WallpaperService::stop()
 {
-    if (!impl_) return;
+    if (!impl_)
+        return;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -137,26 +138,24 @@ void WallpaperService::stop()
     wake_.notify_all();
     impl_->server.abandonReads();
     impl_->server.stop();
-    if (impl_->thread.joinable()) impl_->thread.join();
+    if (impl_->thread.joinable())
+        impl_->thread.join();
     impl_.reset();
 }
 
-bool WallpaperService::running() const
-{
-    return impl_ != nullptr;
-}
+bool WallpaperService::running() const { return impl_ != nullptr; }
 
-int WallpaperService::port() const
-{
-    return impl_ ? impl_->port : 0;
-}
+int WallpaperService::port() const { return impl_ ? impl_->port : 0; }
 
 std::string WallpaperService::baseUrl() const
 {
-    if (!impl_) return {};
+    if (!impl_)
+        return {};
     std::string host = impl_->host;
-    if (host == "0.0.0.0" || host == "::" || host.empty()) host = "127.0.0.1";
-    if (host.find(':') != std::string::npos) host = "[" + host + "]";
+    if (host == "0.0.0.0" || host == "::" || host.empty())
+        host = "127.0.0.1";
+    if (host.find(':') != std::string::npos)
+        host = "[" + host + "]";
     return "http://" + host + ":" + std::to_string(impl_->port);
 }
 
@@ -209,7 +208,8 @@ void WallpaperService::handle(const httplib::Request& req, httplib::Response& re
             requests_.erase(requests_.begin(), requests_.begin() + MaxRecordedRequests / 2);
         requests_.push_back({req.method, req.path, req.get_header_value("User-Agent"),
                              req.get_header_value("Accept"), req.get_header_value("Cookie")});
-        if (auto it = faults_.find(req.path); it != faults_.end()) fault = it->second;
+        if (auto it = faults_.find(req.path); it != faults_.end())
+            fault = it->second;
     }
     const std::string host = req.get_header_value("Host");
     const std::string base = isPlainHost(host) ? "http://" + host : baseUrl();
@@ -243,7 +243,8 @@ void WallpaperService::handle(const httplib::Request& req, httplib::Response& re
     } catch (const std::exception& error) {
         a = Answer{500, Text, std::string(error.what()) + "\r\n"};
     }
-    if (fault.kind == Fault::Kind::SetCookie) res.set_header("Set-Cookie", fault.cookie);
+    if (fault.kind == Fault::Kind::SetCookie)
+        res.set_header("Set-Cookie", fault.cookie);
     res.status = a.status;
     if (fault.kind == Fault::Kind::CutBody && a.status == 200) {
         auto body = std::make_shared<const std::string>(std::move(a.body));
@@ -287,10 +288,12 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
                   Html);
 
     const auto parts = splitPath(path);
-    if (parts.size() < 2) return {};
+    if (parts.size() < 2)
+        return {};
     const auto category = std::find_if(categories_.begin(), categories_.end(),
                                        [&](const auto& c) { return c.code == parts[1]; });
-    if (category == categories_.end()) return {};
+    if (category == categories_.end())
+        return {};
     const std::string pictures = base + "/pictures/" + category->code + "/";
 
     if (parts.size() == 2 && parts[0] == "wallpapers") {
@@ -310,9 +313,11 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
         // Only files of the listing are served; the request never names a file on disk.
         const auto picture = std::find_if(category->pictures.begin(), category->pictures.end(),
                                           [&](const auto& p) { return p.file == parts[2]; });
-        if (picture == category->pictures.end()) return {};
+        if (picture == category->pictures.end())
+            return {};
         auto bytes = pictureBytes(*category, *picture);
-        if (!bytes) return {};
+        if (!bytes)
+            return {};
         return Answer{200, pictureContentType(picture->file), *bytes};
     }
     return {};
@@ -323,7 +328,8 @@ std::shared_ptr<const std::string> WallpaperService::pictureBytes(const ServiceC
 {
     if (!picture.sourcePath.empty()) {
         std::ifstream in(picture.sourcePath, std::ios::binary);
-        if (!in) return nullptr;
+        if (!in)
+            return nullptr;
         return std::make_shared<const std::string>(std::istreambuf_iterator<char>(in),
                                                    std::istreambuf_iterator<char>());
     }
@@ -331,7 +337,8 @@ std::shared_ptr<const std::string> WallpaperService::pictureBytes(const ServiceC
     std::lock_guard generating(generateMutex_);
     {
         std::lock_guard lock(mutex_);
-        if (auto it = generated_.find(key); it != generated_.end()) return it->second;
+        if (auto it = generated_.find(key); it != generated_.end())
+            return it->second;
     }
     const QByteArray encoded =
         drawDemoPicture(QString::fromStdString(category.name), stableHash(key),

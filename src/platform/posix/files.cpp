@@ -16,7 +16,10 @@ namespace platform {
 
 namespace {
 
-bool onlyStars(std::string_view mask) { return mask.find_first_not_of('*') == std::string_view::npos; }
+bool onlyStars(std::string_view mask)
+{
+    return mask.find_first_not_of('*') == std::string_view::npos;
+}
 
 // Windows wildcard rules, as far as the program meets them: "*" any run of characters, "?" any
 // one character, letters without case, and a "." that is followed by nothing but stars also
@@ -36,7 +39,8 @@ bool matches(std::string_view name, std::string_view mask)
         }
         if (name.empty())
             return mask.front() == '.' && onlyStars(mask.substr(1));
-        if (mask.front() != '?' && posix::asciiLower(mask.front()) != posix::asciiLower(name.front()))
+        if (mask.front() != '?' &&
+            posix::asciiLower(mask.front()) != posix::asciiLower(name.front()))
             return false;
         mask.remove_prefix(1);
         name.remove_prefix(1);
@@ -48,7 +52,10 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-bool isHiddenName(std::string_view name) { return name.size() > 1 && name.front() == '.' && name != ".."; }
+bool isHiddenName(std::string_view name)
+{
+    return name.size() > 1 && name.front() == '.' && name != "..";
+}
 
 // Every byte from in to out. The kernel copies between the page caches itself; a file system that
 // can not do that (or an older kernel) gets the plain loop.

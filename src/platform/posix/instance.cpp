@@ -75,7 +75,8 @@ std::string objectName(const std::string& name)
 bool stillNamed(int fd, const std::string& object)
 {
     UniqueFd again(::shm_open(object.c_str(), O_RDONLY | O_CLOEXEC, 0));
-    struct stat ours {}, named {};
+    struct stat ours {
+    }, named{};
     return again && ::fstat(fd, &ours) == 0 && ::fstat(again.get(), &named) == 0 &&
            ours.st_dev == named.st_dev && ours.st_ino == named.st_ino;
 }
@@ -115,7 +116,6 @@ protected:
     std::uint32_t* words() const override { return base_; }
 
 private:
-
     UniqueFd fd_;
     std::string object_;
     std::size_t size_;
@@ -200,7 +200,8 @@ std::unique_ptr<SharedBlock> openSharedBlock(const std::string& name, std::size_
             return nullptr;
         }
         struct stat st {};
-        const bool fits = ::fstat(fd.get(), &st) == 0 && static_cast<std::size_t>(st.st_size) >= size;
+        const bool fits =
+            ::fstat(fd.get(), &st) == 0 && static_cast<std::size_t>(st.st_size) >= size;
         setLock(fd.get(), F_UNLCK, GateByte, false);
         if (!fits)
             return nullptr;

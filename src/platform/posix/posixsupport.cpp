@@ -159,8 +159,7 @@ ReplacementFile::~ReplacementFile()
 bool ReplacementFile::commit(Durability durability)
 {
     if (!fd_ || (durability == Durability::Flushed && ::fsync(fd_.get()) != 0) ||
-        ::close(fd_.release()) != 0 ||
-        ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        ::close(fd_.release()) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0)
         return false;
     committed_ = true;
     return true;

@@ -219,8 +219,8 @@ std::vector<std::string> getProfileSectionNames(const std::string& file)
     return names;
 }
 
-void writeProfileString(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& value)
+void writeProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value)
 {
     auto document = load(file);
     if (!document)

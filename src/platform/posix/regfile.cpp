@@ -1,8 +1,8 @@
 #include "regfile.h"
 
+#include "platform/registry.h"
 #include "posixsupport.h"
 #include "utf16.h"
-#include "platform/registry.h"
 
 #include <algorithm>
 #include <optional>
@@ -107,7 +107,8 @@ std::optional<RegValueEntry> readData(std::string_view data)
         if (!bytes)
             return std::nullopt;
         // The stored data carries its terminating null character.
-        while (bytes->size() >= 2 && bytes->compare(bytes->size() - 2, 2, std::string(2, '\0')) == 0)
+        while (bytes->size() >= 2 &&
+               bytes->compare(bytes->size() - 2, 2, std::string(2, '\0')) == 0)
             bytes->resize(bytes->size() - 2);
         entry.kind = expandable ? RegValueEntry::Kind::ExpandString : RegValueEntry::Kind::String;
         entry.text = utf16leToUtf8(*bytes);

@@ -1,8 +1,8 @@
 #include "platform/registry.h"
 
-#include "platform/errors.h"
 #include "desktop/desktopvalues.h"
 #include "desktop/xdgentries.h"
+#include "platform/errors.h"
 #include "posixsupport.h"
 #include "regfile.h"
 

@@ -25,20 +25,20 @@ struct KnownType {
 };
 
 constexpr KnownType knownTypes[] = {
-    {"exe", "Application"},                   // application/vnd.microsoft.portable-executable
-    {"dll", "Application extension"},         // application/x-sharedlib
-    {"so", "Application extension"},          // application/x-sharedlib
-    {"txt", "Text Document"},                 // text/plain
-    {"ini", "Configuration settings"},        // text/x-ini (textual/x-ini)
-    {"htm", "HTML Document"},                 // text/html
-    {"html", "HTML Document"},                // text/html
-    {"jpg", "JPEG image"},                    // image/jpeg
-    {"jpeg", "JPEG image"},                   // image/jpeg
-    {"jpe", "JPEG image"},                    // image/jpeg
-    {"bmp", "Bitmap image"},                  // image/bmp
-    {"png", "PNG image"},                     // image/png
-    {"gif", "GIF image"},                     // image/gif
-    {"zip", "Compressed (zipped) Folder"},    // application/zip
+    {"exe", "Application"},                // application/vnd.microsoft.portable-executable
+    {"dll", "Application extension"},      // application/x-sharedlib
+    {"so", "Application extension"},       // application/x-sharedlib
+    {"txt", "Text Document"},              // text/plain
+    {"ini", "Configuration settings"},     // text/x-ini (textual/x-ini)
+    {"htm", "HTML Document"},              // text/html
+    {"html", "HTML Document"},             // text/html
+    {"jpg", "JPEG image"},                 // image/jpeg
+    {"jpeg", "JPEG image"},                // image/jpeg
+    {"jpe", "JPEG image"},                 // image/jpeg
+    {"bmp", "Bitmap image"},               // image/bmp
+    {"png", "PNG image"},                  // image/png
+    {"gif", "GIF image"},                  // image/gif
+    {"zip", "Compressed (zipped) Folder"}, // application/zip
 };
 
 // ELF, or a whole DOS header with its "MZ", which every Windows (and DOS) program begins with.
@@ -100,7 +100,7 @@ public:
 
     std::optional<std::string> typeName(const std::string& path) override
     {
-        struct stat info{};
+        struct stat info {};
         if (::stat(path.c_str(), &info) != 0)
             return std::nullopt;
         if (S_ISDIR(info.st_mode))
@@ -120,7 +120,7 @@ public:
 
     bool isExecutable(const std::string& path) override
     {
-        struct stat info{};
+        struct stat info {};
         return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && hasProgramHeader(path);
     }
 };

@@ -1,5 +1,5 @@
-#include "platform/versionblock.h"
 #include "platform/versioninfo.h"
+#include "platform/versionblock.h"
 
 #include <algorithm>
 

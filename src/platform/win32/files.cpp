@@ -67,10 +67,9 @@ bool flushFileToDisk(const std::string& path)
 {
     // FlushFileBuffers writes every cached byte of the file and needs a handle that may write
     // (https://learn.microsoft.com/windows/win32/api/fileapi/nf-fileapi-flushfilebuffers).
-    const win32::UniqueHandle file = win32::adoptHandle(
-        ::CreateFileW(toWide(path).c_str(), GENERIC_WRITE,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const win32::UniqueHandle file = win32::adoptHandle(::CreateFileW(
+        toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && ::FlushFileBuffers(file.get()) != 0;
 }
 
@@ -92,8 +91,8 @@ bool copyFileReplacing(const std::string& from, const std::string& to)
     std::string temporary;
     // A name that is taken (left by a process that was ended) is passed over, and left alone.
     for (int attempt = 0;; ++attempt) {
-        temporary = to + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" +
-                    std::to_string(counter++);
+        temporary =
+            to + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
         if (::CopyFileW(source.c_str(), toWide(temporary).c_str(), TRUE))
             break;
         const DWORD error = ::GetLastError();

@@ -3,7 +3,6 @@
 #include "platform/errors.h"
 #include "win32support.h"
 
-
 // A named mapping on the paging file: the system keeps it while any process has a handle to it
 // and drops it with the last one, also when that process crashed.
 // https://learn.microsoft.com/windows/win32/memory/creating-named-shared-memory
@@ -29,7 +28,6 @@ protected:
     std::uint32_t* words() const override { return static_cast<std::uint32_t*>(view_.get()); }
 
 private:
-
     win32::UniqueHandle mapping_; // declared first: the view goes before the mapping
     UniqueView view_;
     std::size_t size_;

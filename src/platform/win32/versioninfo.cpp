@@ -39,12 +39,10 @@ std::optional<FixedFileInfo> queryFixedFileInfo(std::span<const std::uint8_t> bl
     if (!query(block, L"\\", value, length) || length < sizeof(VS_FIXEDFILEINFO))
         return std::nullopt;
     const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
-    return FixedFileInfo{info->dwSignature,        info->dwStrucVersion,
-                         info->dwFileVersionMS,    info->dwFileVersionLS,
-                         info->dwProductVersionMS, info->dwProductVersionLS,
-                         info->dwFileFlagsMask,    info->dwFileFlags,
-                         info->dwFileOS,           info->dwFileType,
-                         info->dwFileSubtype,      info->dwFileDateMS,
+    return FixedFileInfo{info->dwSignature,     info->dwStrucVersion,     info->dwFileVersionMS,
+                         info->dwFileVersionLS, info->dwProductVersionMS, info->dwProductVersionLS,
+                         info->dwFileFlagsMask, info->dwFileFlags,        info->dwFileOS,
+                         info->dwFileType,      info->dwFileSubtype,      info->dwFileDateMS,
                          info->dwFileDateLS};
 }
 

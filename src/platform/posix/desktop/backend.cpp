@@ -83,10 +83,7 @@ Placement placementOf(const std::string& tile, const std::string& style, int ori
     }
 }
 
-std::string tileOf(Placement placement)
-{
-    return placement == Placement::Tiled ? "1" : "0";
-}
+std::string tileOf(Placement placement) { return placement == Placement::Tiled ? "1" : "0"; }
 
 std::string styleOf(Placement placement)
 {

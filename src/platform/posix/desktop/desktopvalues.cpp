@@ -109,14 +109,8 @@ void followLiveDesktop(Registry& registry)
     }
 }
 
-DesktopValuesHeld::DesktopValuesHeld() : wasHeld_(held)
-{
-    held = true;
-}
+DesktopValuesHeld::DesktopValuesHeld() : wasHeld_(held) { held = true; }
 
-DesktopValuesHeld::~DesktopValuesHeld()
-{
-    held = wasHeld_;
-}
+DesktopValuesHeld::~DesktopValuesHeld() { held = wasHeld_; }
 
 } // namespace platform::posix

@@ -49,10 +49,7 @@ std::optional<Placement> placementOfFillMode(int mode)
 
 // Every value put into a script is a file URI (percent-encoded) or a "#rrggbb" colour: neither can
 // end the string literal it is written in.
-std::string quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 std::string groupOf(const std::string& plugin)
 {
@@ -193,9 +190,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopBackend> makePlasmaBackend()
-{
-    return std::make_unique<PlasmaBackend>();
-}
+std::unique_ptr<DesktopBackend> makePlasmaBackend() { return std::make_unique<PlasmaBackend>(); }
 
 } // namespace platform::posix

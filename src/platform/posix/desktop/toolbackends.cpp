@@ -260,13 +260,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopBackend> makeLxqtBackend()
-{
-    return std::make_unique<LxqtBackend>();
-}
-std::unique_ptr<DesktopBackend> makeSwayBackend()
-{
-    return std::make_unique<SwayBackend>();
-}
+std::unique_ptr<DesktopBackend> makeLxqtBackend() { return std::make_unique<LxqtBackend>(); }
+std::unique_ptr<DesktopBackend> makeSwayBackend() { return std::make_unique<SwayBackend>(); }
 
 } // namespace platform::posix

@@ -123,9 +123,8 @@ void putLittleEndian(std::string& bytes, std::uint32_t value, int size)
 
 std::optional<std::string> publishPicture(const std::string& picture)
 {
-    return publish(picture, extensionOf(picture), [&](const std::string& target) {
-        return copyFileReplacing(picture, target);
-    });
+    return publish(picture, extensionOf(picture),
+                   [&](const std::string& target) { return copyFileReplacing(picture, target); });
 }
 
 std::optional<std::string> publishCanvas(const std::string& picture,

@@ -46,10 +46,7 @@ X11Connection::X11Connection(xcb_connection_t* connection, const xcb_screen_t* s
 {
 }
 
-X11Connection::~X11Connection()
-{
-    xcb_disconnect(connection_);
-}
+X11Connection::~X11Connection() { xcb_disconnect(connection_); }
 
 bool X11Connection::broken() const
 {

@@ -223,9 +223,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<DesktopBackend> makeXfceBackend()
-{
-    return std::make_unique<XfceBackend>();
-}
+std::unique_ptr<DesktopBackend> makeXfceBackend() { return std::make_unique<XfceBackend>(); }
 
 } // namespace platform::posix
