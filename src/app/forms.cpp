@@ -46,6 +46,8 @@ Forms::Start Forms::createWindows()
     return runCreationSteps();
 }
 
+MainWindowOperations& Forms::mainWindow() { return *Form1; }
+
 void Forms::buildMainWindow() { Form1 = std::make_unique<TForm1>(context, *this); }
 
 // Each window is built and its creation step run to its end before the next window exists. The
@@ -54,18 +56,29 @@ void Forms::buildMainWindow() { Form1 = std::make_unique<TForm1>(context, *this)
 Forms::Start Forms::runCreationSteps()
 {
     runGuarded(context.dialogs, [this] { Form1->FormCreate(); });
-    const auto create = [this](auto& slot) {
-        if (Form1->ExitRequested)
+    bool stepCompleted = false;
+    const auto create = [this, &stepCompleted](auto& slot) {
+        if (Form1->exitRequested())
             return false;
         slot = std::make_unique<typename std::remove_reference_t<decltype(slot)>::element_type>(
             context, *this);
-        runGuarded(context.dialogs, [&slot] { slot->FormCreate(); });
+        stepCompleted = false;
+        runGuarded(context.dialogs, [&] {
+            slot->FormCreate();
+            stepCompleted = true;
+        });
         return true;
     };
-    if (!(create(Form9) && create(Form2) && create(Form3) && create(Form4) && create(Form5) &&
-          create(Form6) && create(Form7) && create(Form8) && create(Form10) && create(Form11) &&
-          create(Form12)) ||
-        Form1->ExitRequested)
+    // The show starts once the settings window has loaded the settings; not when that failed.
+    const auto startShow = [this, &stepCompleted] {
+        if (stepCompleted)
+            runGuarded(context.dialogs, [this] { Form1->startShowAtProgramStart(); });
+        return true;
+    };
+    if (!(create(Form9) && create(Form2) && startShow() && create(Form3) && create(Form4) &&
+          create(Form5) && create(Form6) && create(Form7) && create(Form8) && create(Form10) &&
+          create(Form11) && create(Form12)) ||
+        Form1->exitRequested())
         return Start::Exit;
     allCreated_ = true;
     // The start may have read the desktop's picture and refreshed the catalog; the program then

@@ -4,6 +4,7 @@
 
 struct AppContext;
 class InstanceGuard;
+class MainWindowOperations;
 class TForm1;
 class TForm2;
 class TForm3;
@@ -42,6 +43,9 @@ struct Forms {
     // Every window exists and has run its creation step. Until then the commands of the main
     // window and its tray, which reach the other windows, are not carried out (Exit excepted).
     bool allCreated() const { return allCreated_; }
+
+    // The main window as the other windows see it.
+    MainWindowOperations& mainWindow();
 
     AppContext& context;
     std::unique_ptr<InstanceGuard> guard;

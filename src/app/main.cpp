@@ -19,7 +19,6 @@
 #include "windows/previewbox.h"
 #include "wizard/wizard.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -178,12 +177,13 @@ bool TForm1::QueryEndSession()
     return true;
 }
 
+const LiveSettings* TForm1::liveSettings() const { return forms.Form2.get(); }
+
 bool TForm1::balloonsDisabled() const
 {
     // Early in the start-up the settings window does not exist yet; the file says it then.
-    if (!forms.Form2)
-        return SettingsFile().balloonsDisabled();
-    return forms.Form2->CheckBox2->isChecked();
+    const LiveSettings* settings = liveSettings();
+    return settings ? settings->balloonsDisabled() : SettingsFile().balloonsDisabled();
 }
 
 void TForm1::ShowBalloon(const QString& text)
@@ -261,6 +261,10 @@ void TForm1::ComboBox1Change()
     BitBtn3->setEnabled(false);
     BitBtn1->setEnabled(true);
 }
+
+void TForm1::setWindowEnabled(bool enabled) { setEnabled(enabled); }
+
+int TForm1::managedPositionHint() const { return ManagedPositionHint; }
 
 void TForm1::setModeChecks(bool automatic)
 {

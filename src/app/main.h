@@ -2,6 +2,7 @@
 
 #include "online/httpclient.h"
 #include "windows/formbase.h"
+#include "windows/mainoperations.h"
 
 #include <QStringList>
 
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class LiveSettings;
 class PreviewBox;
 class Timer;
 class QAction;
@@ -22,8 +24,9 @@ class StatusBar;
 class TrayIcon;
 
 // The main window: the program's control panel, hidden behind the tray icon most of the time.
-// It hides instead of closing; only the two Exit commands end the program.
-class TForm1 : public FormBase {
+// It hides instead of closing; only the two Exit commands end the program. Its working lists are
+// its own: other windows reach it through MainWindowOperations.
+class TForm1 : public FormBase, public MainWindowOperations {
     Q_OBJECT
 public:
     TForm1(AppContext& context, Forms& forms);
@@ -82,6 +85,10 @@ public:
     enum class ReloadSource { ByMode, AutomaticPage, CustomPage };
     void StartShow();
     void StopShow();
+    // The show at program start, once the settings window has loaded the settings: started with a
+    // first wallpaper of the saved mode, or stopped, as "Automatic Run Wallpaper show at Tapestron
+    // start" says (the tray's "Start" and "Stop" as they do it).
+    void startShowAtProgramStart();
     void ReloadWallpaper(ReloadSource source);
     void SelectAutomaticMode();
     void SelectCustomMode();
@@ -89,7 +96,6 @@ public:
     void Timer3Timer();
     void Timer4Timer();
     std::uint32_t ShowInterval() const;
-    void setShowInterval(std::uint32_t period);
     bool automaticMode() const;
     // The steps of the two modes; a step never runs inside another one (a tick or reload that
     // arrives meanwhile is dropped: the running step is already setting a wallpaper).
@@ -128,19 +134,23 @@ public:
     // "Screen Resolution: W x H" of the primary screen into status panel 0.
     void updateScreenResolution();
 
-    bool ExitRequested = false;
-    // Ticks of the countdown since it last restarted.
-    std::int32_t CountdownElapsed = 0;
-    // The entries of the current profile not shown yet.
-    QStringList ShowList;
-    // The codes of the categories, read once at start-up, and the selected category's wallpapers
-    // not shown yet.
-    QStringList CategoryCodes;
-    QStringList PendingList;
-    std::unique_ptr<HttpClient> IdHTTP1;
-    // The position hint of the last automatic wallpaper picked while the program manages the
-    // position.
-    int ManagedPositionHint = 0;
+    // MainWindowOperations
+    Mode showMode() const override;
+    void setShowInterval(std::uint32_t period) override;
+    void clearPendingList() override;
+    void fetchWallpaperWhenIdle() override;
+    void reloadWallpaper() override;
+    int managedPositionHint() const override;
+    void takeProfileList(const QStringList& entries, const QString& current) override;
+    void selectCategory(int index) override;
+    void setWindowEnabled(bool enabled) override;
+
+    // The working state, for reading.
+    bool exitRequested() const { return ExitRequested; }
+    std::int32_t countdownElapsed() const { return CountdownElapsed; }
+    const QStringList& showList() const { return ShowList; }
+    const QStringList& categoryCodes() const { return CategoryCodes; }
+    const QStringList& pendingList() const { return PendingList; }
 
     // Main menu
     QMenuBar* MainMenu1;
@@ -207,6 +217,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    class AutoStepHost;
+    class CustomStepHost;
+
     void buildMainMenu();
     void buildTrayMenu();
     QWidget* buildAutomaticPage();
@@ -218,7 +231,20 @@ private:
     void runStep(const std::function<void()>& step);
     void createHttpClient();
     void restoreMode();
-    QList<QComboBox*> categorySelectors() const;
+    // The settings window's controls once it exists.
+    const LiveSettings* liveSettings() const;
+
+    bool ExitRequested = false;
+    // Ticks of the countdown since it last restarted.
+    std::int32_t CountdownElapsed = 0;
+    // The entries of the current profile not shown yet.
+    QStringList ShowList;
+    // The codes of the categories, read once at start-up, and the selected category's wallpapers
+    // not shown yet.
+    QStringList CategoryCodes;
+    QStringList PendingList;
+    std::unique_ptr<HttpClient> IdHTTP1;
+    int ManagedPositionHint = 0;
 
     bool sessionEnding_ = false;
     QMenu* modeMenu_ = nullptr;   // main menu "Mode Selection"

@@ -11,7 +11,6 @@
 #include "common/timer.h"
 #include "online/download.h"
 #include "settings/settings.h"
-#include "settings/spinedit.h"
 #include "statusbar.h"
 #include "trayicon.h"
 #include "windows/previewbox.h"
@@ -36,9 +35,17 @@ private:
     HttpClient& client_;
 };
 
-class MainFetchHost final : public AutoFetchHost {
+QString dataPath(const AppContext& context, const QString& name)
+{
+    return context.programPath(QStringLiteral("data/") + name);
+}
+
+} // namespace
+
+// What an automatic step needs from the main window and the live settings.
+class TForm1::AutoStepHost final : public AutoFetchHost {
 public:
-    MainFetchHost(TForm1& main, const TForm2& settings)
+    AutoStepHost(TForm1& main, const LiveSettings& settings)
         : main_(main), settings_(settings), http_(*main.IdHTTP1)
     {
     }
@@ -65,20 +72,13 @@ public:
         main_.BitBtn7->setEnabled(true);
         main_.AddtoFavorites1->setEnabled(true);
     }
-    QString tempCacheLimit() const override { return settings_.edit4->text(); }
+    QString tempCacheLimit() const override { return settings_.tempCacheLimit(); }
 
 private:
     TForm1& main_;
-    const TForm2& settings_;
+    const LiveSettings& settings_;
     MainDownloader http_;
 };
-
-QString dataPath(const AppContext& context, const QString& name)
-{
-    return context.programPath(QStringLiteral("data/") + name);
-}
-
-} // namespace
 
 TForm1::~TForm1() = default;
 
@@ -98,10 +98,20 @@ void TForm1::DownloadFile(const QString& url, const QString& target)
 void TForm1::FetchAutoWallpaper()
 {
     runStep([this] {
-        MainFetchHost host(*this, *forms.Form2);
-        ::FetchAutoWallpaper(context.platform, *forms.Form2, host);
+        const LiveSettings& settings = *liveSettings();
+        AutoStepHost host(*this, settings);
+        ::FetchAutoWallpaper(context.platform, settings, host);
     });
 }
+
+void TForm1::fetchWallpaperWhenIdle()
+{
+    runWhenIdle([this] { FetchAutoWallpaper(); });
+}
+
+void TForm1::clearPendingList() { PendingList.clear(); }
+
+void TForm1::selectCategory(int index) { ComboBox2->setCurrentIndex(index); }
 
 void TForm1::LoadCategoryCodes()
 {
@@ -136,15 +146,6 @@ bool TForm1::ReloadPendingList(const QString& failureText, bool clearFirst)
     }
 }
 
-QList<QComboBox*> TForm1::categorySelectors() const
-{
-    // The preview and wizard windows fill their own lists each time they are shown.
-    QList<QComboBox*> selectors{ComboBox2};
-    if (forms.Form2)
-        selectors.append(forms.Form2->ComboBox2);
-    return selectors;
-}
-
 void TForm1::RefreshCatalog()
 {
     if (stepRunning_) {
@@ -160,21 +161,14 @@ void TForm1::RefreshCatalog()
         ReloadPendingList(QStringLiteral("Can not retrive wallpaper lists. Check your Internet "
                                          "Connection or."),
                           true);
-        const QList<QComboBox*> selectors = categorySelectors();
-        QList<int> indexes;
-        for (const QComboBox* selector : selectors)
-            indexes.append(selector->currentIndex());
         RefreshCatalogFile(http, dataPath(context, QStringLiteral("profiles.tsl")),
                            dataPath(context, QStringLiteral("profiles1.tsl")),
                            QStringLiteral("/profiles_new.tsl"));
-        for (QComboBox* selector : selectors)
-            selector->clear();
+        // The preview and wizard windows fill their own lists each time they are shown.
         const QStringList names = readTextList(dataPath(context, QStringLiteral("profiles.tsl")));
-        for (qsizetype i = 0; i < selectors.size(); ++i) {
-            selectors[i]->addItems(names);
-            // An index past the end of a shorter list leaves the selector without a choice.
-            selectors[i]->setCurrentIndex(indexes[i] < selectors[i]->count() ? indexes[i] : -1);
-        }
+        refillKeepingChoice(*ComboBox2, names);
+        if (forms.Form2)
+            forms.Form2->takeCategoryNames(names);
     });
 }
 

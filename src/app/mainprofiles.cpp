@@ -22,15 +22,16 @@ void writeCurrentProfile(const QString& name) { SettingsFile().setCurrentProfile
 void TForm1::ListProfiles()
 {
     const QStringList entries = listProfileEntries();
+    if (!entries.isEmpty())
+        ComboBox1->setEnabled(true);
+    takeProfileList(entries, currentProfileEntry());
+}
+
+void TForm1::takeProfileList(const QStringList& entries, const QString& current)
+{
     ComboBox1->clear();
-    if (entries.isEmpty()) {
-        TabSheet2->setEnabled(false);
-        return;
-    }
-    ComboBox1->setEnabled(true);
-    TabSheet2->setEnabled(true);
+    TabSheet2->setEnabled(!entries.isEmpty());
     ComboBox1->addItems(entries);
-    const QString current = currentProfileEntry();
     ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : ComboBox1->findText(current));
 }
 

@@ -6,12 +6,11 @@
 #include "common/context.h"
 #include "common/guard.h"
 #include "common/settingstable.h"
+#include "common/showinterval.h"
 #include "common/timer.h"
 #include "custommode/customshow.h"
 #include "platform/system.h"
 #include "settings/settings.h"
-#include "settings/spinedit.h"
-#include "showinterval.h"
 #include "statusbar.h"
 #include "trayicon.h"
 #include "windows/previewbox.h"
@@ -25,12 +24,10 @@
 
 #include <utility>
 
-namespace {
-
 // What a custom step needs from the main window.
-class MainShowHost final : public CustomShowHost {
+class TForm1::CustomStepHost final : public CustomShowHost {
 public:
-    explicit MainShowHost(TForm1& main) : main_(main) {}
+    explicit CustomStepHost(TForm1& main) : main_(main) {}
     QStringList& showList() override { return main_.ShowList; }
     bool balloonsDisabled() const override { return main_.balloonsDisabled(); }
     void showBalloon(const QString& text) override { main_.ShowBalloon(text); }
@@ -49,8 +46,6 @@ public:
 private:
     TForm1& main_;
 };
-
-} // namespace
 
 void TForm1::createTimers()
 {
@@ -74,6 +69,13 @@ void TForm1::setShowInterval(std::uint32_t period) { Timer2->setInterval(period)
 
 bool TForm1::automaticMode() const { return AutomaticWallpaperShow1->isChecked(); }
 
+Mode TForm1::showMode() const
+{
+    if (automaticMode())
+        return Mode::Auto;
+    return CustomSlideShow1->isChecked() ? Mode::Custom : Mode::Neither;
+}
+
 void TForm1::StartShow()
 {
     Timer2->setEnabled(true);
@@ -95,6 +97,30 @@ void TForm1::StopShow()
     Start2->setEnabled(true);
 }
 
+void TForm1::startShowAtProgramStart()
+{
+    const LiveSettings& settings = *liveSettings();
+    // Each branch reads the saved mode afresh: the first step may take a while.
+    const auto savedMode = [] { return SettingsFile().defaultMode(); };
+    if (!settings.showAtProgramStart()) {
+        if (savedMode() != Mode::Neither)
+            StopShow();
+        return;
+    }
+    const auto start = [&](Mode mode, void (TForm1::*firstStep)()) {
+        if (savedMode() != mode)
+            return;
+        (this->*firstStep)();
+        if (const auto period = settings.showPeriod(mode))
+            setShowInterval(*period);
+        StartShow();
+    };
+    start(Mode::Auto, &TForm1::FetchAutoWallpaper);
+    start(Mode::Custom, &TForm1::NextCustomWallpaper);
+}
+
+void TForm1::reloadWallpaper() { ReloadWallpaper(ReloadSource::ByMode); }
+
 void TForm1::ReloadWallpaper(ReloadSource source)
 {
     Timer2->restart();
@@ -111,12 +137,8 @@ void TForm1::ReloadWallpaper(ReloadSource source)
 
 void TForm1::Timer2Timer()
 {
-    TForm2& settings = *forms.Form2;
     const bool automatic = automaticMode();
-    const auto period =
-        automatic ? reloadPeriod(settings.edit1->text(), settings.ComboBox1->currentIndex())
-                  : reloadPeriod(settings.edit7->text(), settings.ComboBox4->currentIndex());
-    if (period)
+    if (const auto period = liveSettings()->showPeriod(automatic ? Mode::Auto : Mode::Custom))
         setShowInterval(*period);
     Timer2->restart();
     Timer4->restart();
@@ -154,7 +176,7 @@ void takeModeFromFile(TForm1& main, const QString& section, Mode mode)
     main.Timer2->restart();
     if (const auto period = reloadPeriod(file.reloadTime(section), file.reloadUnit(section)))
         main.setShowInterval(*period);
-    if (file.file().exists())
+    if (file.exists())
         file.setDefaultMode(mode);
 }
 
@@ -217,7 +239,7 @@ void TForm1::runWhenIdle(std::function<void()> choice)
 void TForm1::NextCustomWallpaper()
 {
     runStep([this] {
-        MainShowHost host(*this);
-        ::NextCustomWallpaper(context.platform, *forms.Form2, host);
+        CustomStepHost host(*this);
+        ::NextCustomWallpaper(context.platform, *liveSettings(), host);
     });
 }

@@ -73,8 +73,8 @@ public:
     SettingsFile();
     explicit SettingsFile(QString path) : file_(std::move(path)) {}
 
-    IniFile& file() { return file_; }
-    const IniFile& file() const { return file_; }
+    const QString& path() const { return file_.path(); }
+    bool exists() const { return file_.exists(); }
 
     // [General] DefaultMode.
     Mode defaultMode() const;

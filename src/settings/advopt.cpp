@@ -1,13 +1,13 @@
 #include "advopt.h"
 
 #include "app/forms.h"
-#include "app/main.h"
 #include "common/context.h"
 #include "common/guard.h"
 #include "common/settingstable.h"
 #include "settings.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/original.h"
+#include "windows/mainoperations.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -124,7 +124,7 @@ void TForm9::FormShow()
 {
     setSwatchColour(ReadBackgroundColour(context.platform));
     loadTransparentText(SettingsFile());
-    forms.Form1->setEnabled(false);
+    forms.mainWindow().setWindowEnabled(false);
     forms.Form2->setEnabled(false);
     // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
@@ -132,7 +132,7 @@ void TForm9::FormShow()
 
 void TForm9::FormHide()
 {
-    forms.Form1->setEnabled(true);
+    forms.mainWindow().setWindowEnabled(true);
     forms.Form2->setEnabled(true);
     setTopmost(false);
 }
@@ -142,6 +142,8 @@ void TForm9::loadTransparentText(const SettingsFile& file)
     CheckBox1->setChecked(file.flag(flags::TransparentText));
 }
 
+bool TForm9::transparentText() const { return CheckBox1->isChecked(); }
+
 void TForm9::Shape1MouseDown()
 {
     if (const auto chosen = context.dialogs.chooseColour(swatchColour()))
@@ -150,10 +152,10 @@ void TForm9::Shape1MouseDown()
 
 void TForm9::BitBtn1Click()
 {
-    SettingsFile().setFlag(flags::TransparentText, CheckBox1->isChecked());
+    SettingsFile().setFlag(flags::TransparentText, transparentText());
     // Written even when unchanged: the desktop takes the colour the window shows.
     ApplyBackgroundColour(context.platform, swatchColour());
-    ApplyIconTextTransparency(context.platform, CheckBox1->isChecked());
+    ApplyIconTextTransparency(context.platform, transparentText());
     hide();
 }
 

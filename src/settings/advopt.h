@@ -32,6 +32,8 @@ public:
     QColor swatchColour() const;
     // "Set Transparent Text" from the settings file: unchecked without the key.
     void loadTransparentText(const SettingsFile& file);
+    // "Set Transparent Text" as checked now.
+    bool transparentText() const;
 
     QLabel* Label1;
     QLabel* Label2;

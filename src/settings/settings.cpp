@@ -2,16 +2,17 @@
 
 #include "advopt.h"
 #include "app/forms.h"
-#include "app/main.h"
 #include "automode/categories.h"
 #include "common/context.h"
 #include "common/guard.h"
 #include "common/paths.h"
+#include "common/showinterval.h"
 #include "common/textlist.h"
 #include "hotkeyedit.h"
 #include "runatstartup.h"
 #include "spinedit.h"
 #include "windows/handlayout.h"
+#include "windows/mainoperations.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -119,7 +120,7 @@ TForm2::TForm2(AppContext& context, Forms& forms)
     context.platform.hotkeys->setHotKeyHandler(
         guarded(dialogs, [this](platform::WindowHandle window, int id) {
             if (window == hotKeyWindow() && id == hotKeyId_)
-                this->forms.Form1->ReloadWallpaper(TForm1::ReloadSource::ByMode);
+                this->forms.mainWindow().reloadWallpaper();
         }));
 }
 
@@ -227,8 +228,9 @@ void TForm2::FormCreate()
     ComboBox2->addItems(readTextList(context.programPath(QStringLiteral("data/profiles.tsl"))));
     LoadSettings(settingsFilePath());
     CheckBox1Click();
-    startShowAtCreation();
 }
+
+void TForm2::takeCategoryNames(const QStringList& names) { refillKeepingChoice(*ComboBox2, names); }
 
 void TForm2::CheckBox1Click()
 {
@@ -281,4 +283,23 @@ PositionChoice TForm2::customPosition() const { return positionOf(customButtons_
 
 bool TForm2::managePosition() const { return CheckBox5->isChecked(); }
 
-bool TForm2::transparentText() const { return forms.Form9->CheckBox1->isChecked(); }
+bool TForm2::transparentText() const { return forms.Form9->transparentText(); }
+
+bool TForm2::balloonsDisabled() const { return CheckBox2->isChecked(); }
+
+bool TForm2::showAtProgramStart() const { return CheckBox3->isChecked(); }
+
+std::optional<std::uint32_t> TForm2::showPeriod(Mode mode) const
+{
+    switch (mode) {
+    case Mode::Auto:
+        return reloadPeriod(edit1->text(), ComboBox1->currentIndex());
+    case Mode::Custom:
+        return reloadPeriod(edit7->text(), ComboBox4->currentIndex());
+    case Mode::Neither:
+        break;
+    }
+    return std::nullopt;
+}
+
+QString TForm2::tempCacheLimit() const { return edit4->text(); }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/shortcut.h"
-#include "wallpaper/apply.h"
+#include "livesettings.h"
 #include "windows/formbase.h"
 
 #include <QPointer>
@@ -21,17 +21,16 @@ class QTabWidget;
 class SpinEdit;
 
 // The settings window. Its controls (and the advanced options' check box) are the live settings:
-// every reader asks the control at the moment it needs the value; the settings file is only the
-// persistent copy, read by LoadSettings and written by SaveSettings.
-class TForm2 : public FormBase, public WallpaperSettings {
+// every reader asks them, through LiveSettings, at the moment it needs the value; the settings file
+// is only the persistent copy, read by LoadSettings and written by SaveSettings.
+class TForm2 : public FormBase, public LiveSettings {
     Q_OBJECT
 public:
     TForm2(AppContext& context, Forms& forms);
     ~TForm2() override;
 
-    // Registers the initial hotkey, fills the category list from the catalog, loads the settings,
-    // puts the log-on entry in step with them, then starts the show (with a first wallpaper) or
-    // stops it as "Automatic Run Wallpaper show at Tapestron start" says.
+    // Registers the initial hotkey, fills the category list from the catalog, loads the settings
+    // and puts the log-on entry in step with them. (The show's start follows, in the app.)
     void FormCreate() override;
 
     // Showing runs FormShow before the window appears, hiding FormHide after it is gone; a
@@ -73,11 +72,18 @@ public:
     // The hotkey registration; identifier 0 when none is registered.
     std::uint16_t hotKeyId() const { return hotKeyId_; }
 
-    // WallpaperSettings
+    // The catalog's category names refilled; the choice stays where the list still has it.
+    void takeCategoryNames(const QStringList& names);
+
+    // LiveSettings
     PositionChoice autoPosition() const override;
     PositionChoice customPosition() const override;
     bool managePosition() const override;
     bool transparentText() const override;
+    bool balloonsDisabled() const override;
+    bool showAtProgramStart() const override;
+    std::optional<std::uint32_t> showPeriod(Mode mode) const override;
+    QString tempCacheLimit() const override;
 
     QTabWidget* PageControl1;
     // General
@@ -142,8 +148,6 @@ private:
     std::array<QRadioButton*, 4> buildPositionGroup(QGroupBox* group, QLabel*& label, SpinEdit*& x,
                                                     SpinEdit*& y);
     void connectActions();
-    void startShowAtCreation();
-    void takeShowInterval(const SpinEdit* value, const QComboBox* unit);
     void loadProfiles(const class SettingsFile& file);
     void registerHotKey(const Shortcut& shortcut);
     void unregisterHotKey();

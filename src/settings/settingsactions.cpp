@@ -4,8 +4,6 @@
 
 #include "advopt.h"
 #include "app/forms.h"
-#include "app/main.h"
-#include "app/showinterval.h"
 #include "common/collectfiles.h"
 #include "common/context.h"
 #include "common/guard.h"
@@ -17,6 +15,7 @@
 #include "hotkeyedit.h"
 #include "platform/files.h"
 #include "spinedit.h"
+#include "windows/mainoperations.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -62,8 +61,6 @@ void setReloadUnit(SpinEdit* edit, const QString& unit)
     }
 }
 
-Mode defaultModeInFile() { return SettingsFile().defaultMode(); }
-
 } // namespace
 
 void TForm2::connectActions()
@@ -87,34 +84,6 @@ void TForm2::connectActions()
 
 // The focus may still move while the window's base parts are torn down.
 TForm2::~TForm2() { disconnect(qGuiApp, nullptr, this, nullptr); }
-
-// The show at program start, started and stopped as the tray's "Start" and "Stop" do it.
-// Each mode's branch reads the saved mode from the file itself.
-void TForm2::startShowAtCreation()
-{
-    TForm1& main = *forms.Form1;
-    if (!CheckBox3->isChecked()) {
-        if (defaultModeInFile() != Mode::Neither)
-            main.StopShow();
-        return;
-    }
-    if (defaultModeInFile() == Mode::Auto) {
-        main.FetchAutoWallpaper();
-        takeShowInterval(edit1, ComboBox1);
-        main.StartShow();
-    }
-    if (defaultModeInFile() == Mode::Custom) {
-        main.NextCustomWallpaper();
-        takeShowInterval(edit7, ComboBox4);
-        main.StartShow();
-    }
-}
-
-void TForm2::takeShowInterval(const SpinEdit* value, const QComboBox* unit)
-{
-    if (const auto period = reloadPeriod(value->text(), unit->currentIndex()))
-        forms.Form1->setShowInterval(*period);
-}
 
 void TForm2::setVisible(bool visible)
 {
@@ -143,7 +112,7 @@ void TForm2::closeEvent(QCloseEvent* event)
 
 void TForm2::FormShow()
 {
-    forms.Form1->setEnabled(false);
+    forms.mainWindow().setWindowEnabled(false);
     // Still hidden here, so the window keeps its native handle, which the hotkey is bound to.
     setTopmost(true);
     categoryAtShow_ = ComboBox2->currentText();
@@ -151,7 +120,7 @@ void TForm2::FormShow()
 
 void TForm2::FormHide()
 {
-    forms.Form1->setEnabled(true);
+    forms.mainWindow().setWindowEnabled(true);
     setTopmost(false);
 }
 
@@ -175,21 +144,19 @@ void TForm2::focusWindowChanged(QWindow* now)
 
 void TForm2::Button1Click()
 {
-    TForm1& main = *forms.Form1;
-    const bool automatic = main.AutomaticWallpaperShow1->isChecked();
-    if (automatic || main.CustomSlideShow1->isChecked()) {
-        if (automatic)
-            takeShowInterval(edit1, ComboBox1);
-        else
-            takeShowInterval(edit7, ComboBox4);
+    MainWindowOperations& main = forms.mainWindow();
+    const Mode mode = main.showMode();
+    if (mode != Mode::Neither) {
+        if (const auto period = showPeriod(mode))
+            main.setShowInterval(*period);
         SaveSettings(settingsFilePath());
         LoadSettings(settingsFilePath());
         hide();
-        if (automatic) {
+        if (mode == Mode::Auto) {
             // The next fetch downloads the category's list again.
-            main.PendingList.clear();
+            main.clearPendingList();
             if (ComboBox2->currentText() != categoryAtShow_)
-                main.runWhenIdle([&main] { main.FetchAutoWallpaper(); });
+                main.fetchWallpaperWhenIdle();
         }
     }
     // Registered again without unregistering first: where LoadSettings has registered it

@@ -3,12 +3,12 @@
 
 #include "advopt.h"
 #include "app/forms.h"
-#include "app/main.h"
 #include "common/context.h"
 #include "common/settingstable.h"
 #include "custommode/profiles.h"
 #include "hotkeyedit.h"
 #include "spinedit.h"
+#include "windows/mainoperations.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -41,7 +41,6 @@ void writeDisplayMethod(SettingsFile& file, const QString& section,
 void TForm2::LoadSettings(const QString& path)
 {
     const SettingsFile file(path);
-    TForm1& main = *forms.Form1;
 
     CheckBox1->setChecked(file.flag(flags::RunAtStartup));
     CheckBox2->setChecked(file.flag(flags::BallonTips));
@@ -84,31 +83,22 @@ void TForm2::LoadSettings(const QString& path)
     registerHotKey(shortcut);
 
     if (const auto category = file.category())
-        main.ComboBox2->setCurrentIndex(*category);
+        forms.mainWindow().selectCategory(*category);
 }
 
 // Both profile boxes list every profile with its entry count and select the current one.
 void TForm2::loadProfiles(const SettingsFile& file)
 {
-    TForm1& main = *forms.Form1;
     const QStringList entries = listProfileEntries();
     const bool any = !entries.isEmpty();
+    // Without a saved profile none is chosen.
+    const QString current = any && file.currentProfileSaved() ? currentProfileEntry() : QString();
     ComboBox3->clear();
-    main.ComboBox1->clear();
     ComboBox3->setEnabled(any);
     Button2->setEnabled(any);
-    main.TabSheet2->setEnabled(any);
     ComboBox3->addItems(entries);
-    main.ComboBox1->addItems(entries);
-    // Filling a list selects its first row; without a saved profile none is chosen.
-    if (!any || !file.currentProfileSaved()) {
-        ComboBox3->setCurrentIndex(-1);
-        main.ComboBox1->setCurrentIndex(-1);
-        return;
-    }
-    const QString current = currentProfileEntry();
     ComboBox3->setCurrentIndex(current.isEmpty() ? -1 : ComboBox3->findText(current));
-    main.ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : main.ComboBox1->findText(current));
+    forms.mainWindow().takeProfileList(entries, current);
 }
 
 void TForm2::SaveSettings(const QString& path)
@@ -118,7 +108,7 @@ void TForm2::SaveSettings(const QString& path)
     file.setFlag(flags::BallonTips, CheckBox2->isChecked());
     file.setFlag(flags::AutoRunAtStartup, CheckBox3->isChecked());
     file.setFlag(flags::CheckForUpdate, CheckBox4->isChecked());
-    file.setFlag(flags::TransparentText, forms.Form9->CheckBox1->isChecked());
+    file.setFlag(flags::TransparentText, transparentText());
 
     file.setFlag(flags::ManagePosition, CheckBox5->isChecked());
     file.setText(AutoMode, ReloadTime, edit1->text());
@@ -140,7 +130,7 @@ void TForm2::SaveSettings(const QString& path)
     file.setCurrentProfile(profileNameOfEntry(ComboBox3->currentText()));
 
     ReapplyWallpaperPosition(context.platform, *this, SettingsFile().defaultMode(),
-                             forms.Form1->ManagedPositionHint);
+                             forms.mainWindow().managedPositionHint());
 
     file.setText(General, Hotkey, shortcutToText(HotKey1->hotKey()));
 }

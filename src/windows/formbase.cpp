@@ -1,5 +1,6 @@
 #include "formbase.h"
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -37,3 +38,11 @@ void FormBase::showEvent(QShowEvent* event)
 }
 
 void FormBase::setTopmost(bool topmost) { setWindowFlag(Qt::WindowStaysOnTopHint, topmost); }
+
+void refillKeepingChoice(QComboBox& list, const QStringList& items)
+{
+    const int choice = list.currentIndex();
+    list.clear();
+    list.addItems(items);
+    list.setCurrentIndex(choice < list.count() ? choice : -1);
+}

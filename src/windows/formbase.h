@@ -4,6 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <QStringList>
+
+class QComboBox;
 struct AppContext;
 struct Forms;
 
@@ -27,3 +30,7 @@ protected:
     AppContext& context;
     Forms& forms;
 };
+
+// A list filled afresh keeps its choice by position; a position past the end of a shorter list
+// leaves it without a choice.
+void refillKeepingChoice(QComboBox& list, const QStringList& items);

@@ -4,6 +4,7 @@
 #include "app/trayicon.h"
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "common/settingstable.h"
 #include "common/textlist.h"
 #include "common/timer.h"
 #include "fixtures.h"
@@ -69,8 +70,8 @@ TEST_F(AutomaticModeTest, StartUpRefreshesTheCatalogAndLoadsTheFirstCategorysLis
     EXPECT_EQ(requestsFor("/wallpapers/cat.tsl"), 1);
     EXPECT_EQ(requestsFor("/profiles_new.tsl"), 1);
     EXPECT_EQ(requestsFor("/wallpapers/all"), 1);
-    EXPECT_FALSE(main().PendingList.isEmpty());
-    EXPECT_EQ(main().CategoryCodes.at(5), "anime");
+    EXPECT_FALSE(main().pendingList().isEmpty());
+    EXPECT_EQ(main().categoryCodes().at(5), "anime");
     EXPECT_EQ(main().ComboBox2->count(), 18);
     EXPECT_TRUE(QFile::exists(context.programPath("data/cat1.tsl")));
     EXPECT_TRUE(QFile::exists(context.programPath("data/profiles1.tsl")));
@@ -150,7 +151,7 @@ TEST_F(AutomaticModeTest, ChoicesMadeDuringAStepRunOnceItEnds)
                   forms->Form2->Button1->click(); // "Apply"
               }),
               2);
-    EXPECT_EQ(requestsFor(("/wallpapers/" + main().CategoryCodes.at(7)).toStdString()), 1);
+    EXPECT_EQ(requestsFor(("/wallpapers/" + main().categoryCodes().at(7)).toStdString()), 1);
 
     // A later choice takes the place of one still waiting.
     EXPECT_EQ(duringAStep([&] {
@@ -161,7 +162,7 @@ TEST_F(AutomaticModeTest, ChoicesMadeDuringAStepRunOnceItEnds)
               }),
               2);
     EXPECT_EQ(IniFile(settingsFilePath()).readInteger("AutoMode", "Category", -1), 5);
-    EXPECT_EQ(requestsFor(("/wallpapers/" + main().CategoryCodes.at(3)).toStdString()), 0);
+    EXPECT_EQ(requestsFor(("/wallpapers/" + main().categoryCodes().at(3)).toStdString()), 0);
 }
 
 TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)
@@ -173,7 +174,18 @@ TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)
     EXPECT_EQ(main().ComboBox2->currentIndex(), 7);
     EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 3);
     EXPECT_EQ(main().ComboBox2->count(), 18);
-    EXPECT_FALSE(main().PendingList.isEmpty()) << "the list of category 0 was loaded afresh";
+    EXPECT_FALSE(main().pendingList().isEmpty()) << "the list of category 0 was loaded afresh";
+}
+
+TEST_F(AutomaticModeTest, ApplyingTheSettingsMakesTheNextStepTakeTheCategorysListAfresh)
+{
+    start();
+    ASSERT_FALSE(main().pendingList().isEmpty());
+    forms->Form2->show();
+    forms->Form2->Button1->click(); // "Apply"
+    EXPECT_TRUE(main().pendingList().isEmpty());
+    main().FetchAutoWallpaper();
+    EXPECT_FALSE(main().pendingList().isEmpty());
 }
 
 TEST_F(AutomaticModeTest, AnEmptyCategoryCodeLoadsNothingAndReportsNothing)
@@ -185,12 +197,15 @@ TEST_F(AutomaticModeTest, AnEmptyCategoryCodeLoadsNothingAndReportsNothing)
     start();
     EXPECT_EQ(main().TrayIcon1->balloon().text, "");
     EXPECT_FALSE(main().Timer3->enabled());
-    EXPECT_TRUE(main().PendingList.isEmpty());
+    EXPECT_TRUE(main().pendingList().isEmpty());
 
-    main().PendingList = {"stale.jpg;S;0"};
+    SettingsFile().setCategory(1); // "street": a list to be left behind
+    main().ReloadPendingList(QString(), false);
+    ASSERT_FALSE(main().pendingList().isEmpty());
+    SettingsFile().setCategory(0);
     main().UpdateProfileList1Click();
     EXPECT_EQ(main().TrayIcon1->balloon().text, "");
-    EXPECT_TRUE(main().PendingList.isEmpty()) << "the refresh empties the list first";
+    EXPECT_TRUE(main().pendingList().isEmpty()) << "the refresh empties the list first";
     EXPECT_EQ(requestsFor("/wallpapers/"), 0) << "an empty code is never asked for";
 }
 

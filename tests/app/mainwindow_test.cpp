@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, CloseAndMinimiseHideAndTheProgramGoesOn)
     main().setWindowState(Qt::WindowMinimized);
     EXPECT_FALSE(main().isVisible());
     main().Close1->trigger();
-    EXPECT_TRUE(main().ExitRequested);
+    EXPECT_TRUE(main().exitRequested());
 }
 
 TEST_F(MainWindowTest, MenusStartWithTheirDefaultsAndTheAutomaticModeChecked)
@@ -167,15 +167,16 @@ TEST_F(MainWindowTest, TheTrayMenuKeepsWorkingWhileTheSettingsOrAdvancedWindowIs
          {static_cast<QWidget*>(forms->Form2.get()), static_cast<QWidget*>(forms->Form9.get())}) {
         secondary->show();
         ASSERT_FALSE(m.isEnabled());
-        m.CountdownElapsed = 5;
+        m.Timer4Timer();
+        ASSERT_GT(m.countdownElapsed(), 0);
         const int balloons = m.TrayIcon1->balloon().shown;
         clickTrayItem(m.ReloadWallpaper1);
-        EXPECT_EQ(m.CountdownElapsed, 0);
+        EXPECT_EQ(m.countdownElapsed(), 0);
         EXPECT_GT(m.TrayIcon1->balloon().shown, balloons); // "Getting new Wallpaper..."
         m.Timer3Timer(); // the tidy-up after the step enables the reload commands again
     }
     clickTrayItem(m.Exit1);
-    EXPECT_TRUE(m.ExitRequested);
+    EXPECT_TRUE(m.exitRequested());
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 

@@ -71,7 +71,7 @@ TEST_F(ProfilesTest, RunningAProfileWithBracketsInItsNameUsesTheWholeName)
     main().BitBtn1->click();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
     EXPECT_EQ(currentProfile(), "old (2).tsl");
-    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")}); // the first one is shown already
+    EXPECT_EQ(main().showList(), QStringList{tempPath("b.bmp")}); // the first one is shown already
     EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
     EXPECT_FALSE(main().BitBtn1->isEnabled());
     EXPECT_TRUE(main().BitBtn3->isEnabled());
@@ -89,7 +89,7 @@ TEST_F(ProfilesTest, APercentSignInTheNameIsShownAndRunAsItIs)
     main().BitBtn1->click();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
     EXPECT_EQ(currentProfile(), "50%1 off.tsl");
-    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")});
+    EXPECT_EQ(main().showList(), QStringList{tempPath("b.bmp")});
 }
 
 TEST_F(ProfilesTest, DeletingRemovesTheListedFileNeverOneOfTheSameName)
@@ -119,7 +119,7 @@ TEST_F(ProfilesTest, DeletingRemovesTheListedFileNeverOneOfTheSameName)
     EXPECT_FALSE(QFile::exists(profile("sub/a.tsl")));
     EXPECT_TRUE(QFile::exists(profile("a.tsl")));
     EXPECT_EQ(entries(), (QStringList{"a.tsl (1)", "b.tsl (2)"}));
-    EXPECT_EQ(main().ShowList, QStringList{"C:\\top.bmp"});
+    EXPECT_EQ(main().showList(), QStringList{"C:\\top.bmp"});
 }
 
 TEST_F(ProfilesTest, DeletingKeepsTheShowGoingWithTheFirstProfileLeft)
@@ -141,7 +141,7 @@ TEST_F(ProfilesTest, DeletingKeepsTheShowGoingWithTheFirstProfileLeft)
     EXPECT_FALSE(QFile::exists(profile("a.tsl")));
     EXPECT_EQ(main().ComboBox1->currentText(), "b.tsl (2)");
     EXPECT_EQ(currentProfile(), "b.tsl");
-    EXPECT_EQ(main().ShowList, (QStringList{"C:\\b1.bmp", "C:\\b2.bmp"}));
+    EXPECT_EQ(main().showList(), (QStringList{"C:\\b1.bmp", "C:\\b2.bmp"}));
     EXPECT_TRUE(main().BitBtn1->isEnabled());
 
     // The last one: "Select" goes off and the current profile stays as it was.

@@ -59,11 +59,11 @@ TEST_F(ProgramWindowsTest, TheCloseButtonHidesOnlyExitCloses)
     main.show();
     EXPECT_FALSE(main.close());
     EXPECT_FALSE(main.isVisible());
-    EXPECT_FALSE(main.ExitRequested);
+    EXPECT_FALSE(main.exitRequested());
 
     main.show();
     main.Close1Click();
-    EXPECT_TRUE(main.ExitRequested);
+    EXPECT_TRUE(main.exitRequested());
     EXPECT_FALSE(main.isVisible());
 }
 

@@ -1,10 +1,10 @@
 #include "app/forms.h"
 #include "app/main.h"
-#include "app/showinterval.h"
 #include "app/statusbar.h"
 #include "app/trayicon.h"
 #include "common/inifile.h"
 #include "common/paths.h"
+#include "common/showinterval.h"
 #include "common/timer.h"
 #include "fixtures.h"
 #include "platform/hotkeys.h"
@@ -105,7 +105,7 @@ TEST_F(SchedulerTest, ATickTakesTheLiveReloadValueAndTheCountdownFollows)
     settings.edit1->setText("soon"); // not a number: the period stays
     main().Timer2Timer();
     EXPECT_EQ(main().ShowInterval(), 2'700'000u);
-    EXPECT_EQ(main().CountdownElapsed, 0);
+    EXPECT_EQ(main().countdownElapsed(), 0);
 }
 
 TEST_F(SchedulerTest, TheModeSwitchTakesThePeriodFromTheFileOfItsMode)
@@ -213,7 +213,7 @@ TEST_F(SchedulerTest, BeforeEveryWindowExistsOnlyExitIsTakenAndItEndsTheStart)
     EXPECT_TRUE(dialogs.questions.isEmpty()) << "the wizard's question was not asked";
     EXPECT_FALSE(main().isVisible());
     EXPECT_EQ(forms->Form12, nullptr) << "no window is created after Exit";
-    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")}) << "only the start's step ran";
+    EXPECT_EQ(main().showList(), QStringList{tempPath("b.bmp")}) << "only the start's step ran";
 }
 
 TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)
@@ -231,11 +231,11 @@ TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)
     };
     main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
     EXPECT_EQ(nested, 1);
-    EXPECT_EQ(main().ShowList, (QStringList{tempPath("b.bmp"), tempPath("c.bmp")}));
+    EXPECT_EQ(main().showList(), (QStringList{tempPath("b.bmp"), tempPath("c.bmp")}));
     // The next step runs normally.
     desktop->duringReload = nullptr;
     main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
-    EXPECT_EQ(main().ShowList, QStringList{tempPath("c.bmp")});
+    EXPECT_EQ(main().showList(), QStringList{tempPath("c.bmp")});
 }
 
 TEST_F(SchedulerTest, AProfileSelectedDuringAStepRunsOnceItEnds)
@@ -255,7 +255,7 @@ TEST_F(SchedulerTest, AProfileSelectedDuringAStepRunsOnceItEnds)
     };
     main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
     EXPECT_EQ(steps, 2);
-    EXPECT_EQ(main().ShowList, QStringList{tempPath("z.bmp")});
+    EXPECT_EQ(main().showList(), QStringList{tempPath("z.bmp")});
     EXPECT_EQ(IniFile(settingsFilePath()).readString("CustomMode", "CurrentProfile", ""), "z.tsl");
 }
 
@@ -274,7 +274,7 @@ TEST_F(SchedulerTest, TheHotkeyReloadsEvenWhileTheShowIsStopped)
     EXPECT_TRUE(main().Timer2->enabled());
     EXPECT_TRUE(main().Timer4->enabled());
     EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
-    EXPECT_EQ(main().ShowList, QStringList{tempPath("b.bmp")});
+    EXPECT_EQ(main().showList(), QStringList{tempPath("b.bmp")});
 }
 
 } // namespace

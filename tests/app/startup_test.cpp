@@ -65,7 +65,7 @@ TEST_F(StartUpTest, OnlyTheExactWordCustomRestoresCustomMode)
     writeIni("[General]\r\nDefaultMode=Custom\r\n[CustomMode]\r\nCurrentProfile=trip.tsl\r\n");
     start();
     EXPECT_TRUE(main().AutomaticWallpaperShow1->isChecked());
-    EXPECT_TRUE(main().ShowList.isEmpty());
+    EXPECT_TRUE(main().showList().isEmpty());
     forms.reset();
 
     writeIni("[General]\r\nDefaultMode=custom\r\n[CustomMode]\r\nCurrentProfile=trip.tsl\r\n");
@@ -73,7 +73,7 @@ TEST_F(StartUpTest, OnlyTheExactWordCustomRestoresCustomMode)
     EXPECT_TRUE(main().CustomSlideShow1->isChecked());
     EXPECT_EQ(main().PageControl1->currentWidget(), main().TabSheet2);
     // The profile was loaded for the start's step, which passed over the missing first picture.
-    EXPECT_EQ(main().ShowList, (QStringList{"/pics/b.bmp"}));
+    EXPECT_EQ(main().showList(), (QStringList{"/pics/b.bmp"}));
 }
 
 TEST_F(StartUpTest, AnUnusableCategoryIsReportedUnlessBalloonsAreOff)

@@ -51,7 +51,7 @@ TEST_F(SettingsTableTest, EachValueKeepsItsReadingRule)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        writeFileBytes(settings.file().path().toStdString(), row.ini);
+        writeFileBytes(settings.path().toStdString(), row.ini);
         EXPECT_EQ(settings.defaultMode(), row.mode);
         EXPECT_EQ(settings.currentProfile(), QString::fromLatin1(row.profile));
         EXPECT_EQ(settings.category(), row.category);
@@ -64,14 +64,14 @@ TEST_F(SettingsTableTest, EachValueKeepsItsReadingRule)
         EXPECT_EQ(settings.originalInteger(keys::Style), row.originalStyle);
     }
 
-    writeFileBytes(settings.file().path().toStdString(), "");
+    writeFileBytes(settings.path().toStdString(), "");
     settings.setDefaultMode(Mode::Custom);
     settings.setCurrentProfile("Lakes");
     settings.setCategory(-1);
     settings.setOriginalText(keys::Tile, "0");
     settings.setFlag(flags::RunAtStartup, true);
     settings.setFlag(flags::BallonTips, false);
-    EXPECT_EQ(readFileBytes(settings.file().path().toStdString()),
+    EXPECT_EQ(readFileBytes(settings.path().toStdString()),
               "[General]\r\nDefaultMode=custom\r\nRunAtStartup=1\r\nBallonTips=0\r\n"
               "[CustomMode]\r\nCurrentProfile=Lakes\r\n[AutoMode]\r\nCategory=-1\r\n"
               "[OriginalWallpaper]\r\nTile=0\r\n");

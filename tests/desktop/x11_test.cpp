@@ -330,12 +330,13 @@ TEST_F(X11ProgramTest, TheSettingsHotkeyRunsACustomStepOntoTheRoot)
     TForm1& main = *windows.Form1;
     main.SelectCustomMode();
     main.StopShow();
-    main.CountdownElapsed = 7; // a reload starts the countdown again
+    for (int tick = 0; tick < 7; ++tick) // a reload starts the countdown again
+        main.Timer4Timer();
     ASSERT_TRUE(press("alt+r"));
     const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (main.CountdownElapsed == 7 && Clock::now() < deadline)
+    while (main.countdownElapsed() == 7 && Clock::now() < deadline)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_EQ(main.CountdownElapsed, 0);
+    EXPECT_EQ(main.countdownElapsed(), 0);
 
     std::vector<std::uint32_t> shown;
     for (int y = 0; y < 32; ++y)

@@ -142,13 +142,11 @@ TEST_F(SettingsWindowTest, ApplyInAutomaticModeFetchesOnlyWhenTheCategoryChanged
     showSettings();
     s.edit1->setText("2");
     s.ComboBox1->setCurrentIndex(1);
-    m.PendingList = QStringList{"a.jpg"};
     const int before = balloonsShown();
 
     s.Button1->click(); // "Apply"
     EXPECT_EQ(m.ShowInterval(), 7'200'000u);
     EXPECT_FALSE(s.isVisible());
-    EXPECT_TRUE(m.PendingList.isEmpty());
     EXPECT_EQ(balloonsShown(), before); // no "Getting new Wallpaper..."
     IniFile file(settingsFilePath());
     EXPECT_EQ(file.readString("AutoMode", "ReloadTime", ""), "2");
@@ -302,7 +300,7 @@ TEST_F(ShowAtStartTest, AutomaticRunStartsTheShowOfTheSavedModeWithAFirstWallpap
     EXPECT_TRUE(m.Stop1->isEnabled());
     EXPECT_TRUE(QFile::exists(currentBitmapPath()));
     EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
-    EXPECT_EQ(m.ShowList, QStringList{tempPath("b.bmp")});
+    EXPECT_EQ(m.showList(), QStringList{tempPath("b.bmp")});
 }
 
 TEST_F(ShowAtStartTest, AutomaticRunInAutomaticModeFetchesAndTakesTheAutomaticInterval)

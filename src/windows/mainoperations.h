@@ -1,0 +1,36 @@
+#pragma once
+
+#include "common/mode.h"
+
+#include <QStringList>
+
+#include <cstdint>
+
+// What the other windows may ask of the main window. They never touch its controls or its working
+// lists; the main window keeps those to itself and answers through these operations.
+class MainWindowOperations {
+public:
+    // The mode whose menu item is checked (Neither before the start has restored one).
+    virtual Mode showMode() const = 0;
+    // The change timer's period; the countdown goes by it from the next tick on.
+    virtual void setShowInterval(std::uint32_t period) = 0;
+    // The next automatic step downloads the category's list afresh.
+    virtual void clearPendingList() = 0;
+    // A wallpaper of the chosen category now, or once the step under way has ended.
+    virtual void fetchWallpaperWhenIdle() = 0;
+    // The wallpaper of the current mode reloaded, the countdown started again.
+    virtual void reloadWallpaper() = 0;
+    // The position hint of the last automatic wallpaper picked while the program manages the
+    // position.
+    virtual int managedPositionHint() const = 0;
+    // The profile list of the custom page: entries with their counts, current selected (none when
+    // empty); the page is usable only while there is a profile.
+    virtual void takeProfileList(const QStringList& entries, const QString& current) = 0;
+    // The automatic page's category choice.
+    virtual void selectCategory(int index) = 0;
+    // A window in front that takes the user's input disables the main window meanwhile.
+    virtual void setWindowEnabled(bool enabled) = 0;
+
+protected:
+    ~MainWindowOperations() = default;
+};
