@@ -251,9 +251,6 @@ void TForm1::ComboBox2Change()
 }
 
 void TForm1::BitBtn10Click() {}
-void TForm1::BitBtn7Click() {}
-void TForm1::BitBtn8Click() {}
-void TForm1::AddtoFavorites1Click() {}
 void TForm1::Checkforprogramupdates1Click() {}
 
 void TForm1::ComboBox1Change()

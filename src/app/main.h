@@ -68,12 +68,15 @@ public:
     void Manage1Click();
     void About1Click();
     void ComboBox2Change();
-    // Commands whose operations come with the category catalog, the previews, the favourites and
-    // the update check; until then they have nothing to do.
-    void BitBtn10Click();
+    // "Add to Favorites" on either page and in the tray: the wallpaper shown is kept as a
+    // favourite, the profile list shows favorites.tsl with its new count, and the control used
+    // is disabled until a step of its mode ends.
     void BitBtn7Click();
     void BitBtn8Click();
     void AddtoFavorites1Click();
+    // Commands whose operations come with the previews and the update check; until then they
+    // have nothing to do.
+    void BitBtn10Click();
     void Checkforprogramupdates1Click();
     void ComboBox1Change();
 
@@ -142,6 +145,8 @@ public:
     void reloadWallpaper() override;
     int managedPositionHint() const override;
     void takeProfileList(const QStringList& entries, const QString& current) override;
+    QString selectedProfileName() const override;
+    void reloadShowList() override;
     void selectCategory(int index) override;
     void setWindowEnabled(bool enabled) override;
 
@@ -231,6 +236,7 @@ private:
     void runStep(const std::function<void()>& step);
     void createHttpClient();
     void restoreMode();
+    void addFavouriteFrom(const std::function<void()>& disableControl);
     // The settings window's controls once it exists.
     const LiveSettings* liveSettings() const;
 

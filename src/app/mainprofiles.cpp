@@ -6,10 +6,12 @@
 #include "common/paths.h"
 #include "common/settingstable.h"
 #include "common/strings.h"
+#include "custommode/favourites.h"
 #include "custommode/pedit.h"
 #include "custommode/profiles.h"
 #include "platform/files.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QPushButton>
 
@@ -35,6 +37,10 @@ void TForm1::takeProfileList(const QStringList& entries, const QString& current)
     ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : ComboBox1->findText(current));
 }
 
+QString TForm1::selectedProfileName() const { return profileNameOfEntry(ComboBox1->currentText()); }
+
+void TForm1::reloadShowList() { ShowList = readProfile(SettingsFile().currentProfile()); }
+
 void TForm1::RunSelectedProfile()
 {
     runWhenIdle([this, name = profileNameOfEntry(ComboBox1->currentText())] {
@@ -46,10 +52,7 @@ void TForm1::RunSelectedProfile()
     });
 }
 
-void TForm1::EditSelectedProfile()
-{
-    forms.Form7->openForEdit(readProfile(profileNameOfEntry(ComboBox1->currentText())));
-}
+void TForm1::EditSelectedProfile() { forms.Form7->openForEdit(readProfile(selectedProfileName())); }
 
 void TForm1::CreateProfile() { forms.Form7->openForCreate(); }
 
@@ -79,4 +82,28 @@ void TForm1::DeleteSelectedProfile()
     writeCurrentProfile(first);
     ShowList = readProfile(first);
     BitBtn1->setEnabled(true);
+}
+
+// Each control is enabled again by the end of a show step (see the step hosts); until then a
+// second press would only keep the same wallpaper twice.
+void TForm1::addFavouriteFrom(const std::function<void()>& disableControl)
+{
+    AddFavourite();
+    ListProfiles();
+    disableControl();
+}
+
+void TForm1::BitBtn7Click()
+{
+    addFavouriteFrom([this] { BitBtn7->setEnabled(false); });
+}
+
+void TForm1::BitBtn8Click()
+{
+    addFavouriteFrom([this] { BitBtn8->setEnabled(false); });
+}
+
+void TForm1::AddtoFavorites1Click()
+{
+    addFavouriteFrom([this] { AddtoFavorites1->setEnabled(false); });
 }

@@ -72,6 +72,9 @@ public:
     // The hotkey registration; identifier 0 when none is registered.
     std::uint16_t hotKeyId() const { return hotKeyId_; }
 
+    // The file name of the profile chosen in the custom page's list, empty when none is.
+    QString selectedProfileName() const;
+
     // The catalog's category names refilled; the choice stays where the list still has it.
     void takeCategoryNames(const QStringList& names);
 

@@ -172,9 +172,11 @@ void TForm2::BitBtn1Click()
     forms.Form9->show();
 }
 
+QString TForm2::selectedProfileName() const { return profileNameOfEntry(ComboBox3->currentText()); }
+
 void TForm2::Button2Click()
 {
-    const QString name = profileNameOfEntry(ComboBox3->currentText());
+    const QString name = selectedProfileName();
     if (name.isEmpty()) {
         context.dialogs.showMessage(QStringLiteral("Select a profile to edit."));
         return;

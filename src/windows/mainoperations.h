@@ -26,6 +26,12 @@ public:
     // The profile list of the custom page: entries with their counts, current selected (none when
     // empty); the page is usable only while there is a profile.
     virtual void takeProfileList(const QStringList& entries, const QString& current) = 0;
+    // The file name of the profile chosen in the custom page's list ("summer.tsl"), empty when none
+    // is.
+    virtual QString selectedProfileName() const = 0;
+    // The custom show starts the current profile again from its first entry at the next step.
+    // Throws AppError when the profile can not be read.
+    virtual void reloadShowList() = 0;
     // The automatic page's category choice.
     virtual void selectCategory(int index) = 0;
     // A window in front that takes the user's input disables the main window meanwhile.
