@@ -24,7 +24,10 @@ QStringList favouritePictures()
     return pictures;
 }
 
-void writeFavouritesProfile() { writeTextList(profilePath(FavouritesProfile), favouritePictures()); }
+void writeFavouritesProfile()
+{
+    writeTextList(profilePath(FavouritesProfile), favouritePictures());
+}
 
 QString numberedName(int number)
 {

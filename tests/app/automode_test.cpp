@@ -105,6 +105,38 @@ TEST_F(AutomaticModeTest, SelectMakesTheChosenCategoryCurrentAndShowsOneOfItsWal
     EXPECT_FALSE(main().StatusBar1->panelText(2).isEmpty()) << "the caption is shown";
 }
 
+TEST_F(AutomaticModeTest, EachAddToFavoritesIsOffAfterUseUntilAStepOfItsModeEnds)
+{
+    writeProfile("own.tsl", {bitmap("a.bmp")});
+    start();
+    TForm1& m = main();
+    m.FetchAutoWallpaper();
+    m.BitBtn7->click();
+    m.AddtoFavorites1->trigger();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
+    EXPECT_FALSE(m.BitBtn7->isEnabled());
+    EXPECT_FALSE(m.AddtoFavorites1->isEnabled());
+    EXPECT_TRUE(m.BitBtn8->isEnabled());
+    EXPECT_GE(m.ComboBox1->findText("favorites.tsl (2)"), 0) << "listed with its new count";
+
+    m.SelectCustomMode();
+    m.NextCustomWallpaper();
+    EXPECT_TRUE(m.AddtoFavorites1->isEnabled());
+    EXPECT_FALSE(m.BitBtn7->isEnabled()) << "the automatic page waits for an automatic step";
+    m.BitBtn8->click();
+    m.FetchAutoWallpaper();
+    EXPECT_TRUE(m.BitBtn7->isEnabled());
+    EXPECT_FALSE(m.BitBtn8->isEnabled());
+
+    // The favourites run like any other profile.
+    m.ComboBox1->setCurrentIndex(m.ComboBox1->findText("favorites.tsl (3)"));
+    m.BitBtn1->click();
+    EXPECT_EQ(IniFile(settingsFilePath()).readString("CustomMode", "CurrentProfile", ""),
+              "favorites.tsl");
+    EXPECT_TRUE(m.BitBtn8->isEnabled());
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
+}
+
 TEST_F(AutomaticModeTest, ACatalogRefreshDuringAStepWaitsForItsEnd)
 {
     start();
