@@ -19,11 +19,12 @@ public:
                 tick();
         });
     }
+    ~QtTimerEngine() override { delete timer_; }
     void start(int ms) override { timer_->start(ms); }
     void stop() override { timer_->stop(); }
 
 private:
-    QTimer* timer_; // owned by the Timer, as its child
+    QTimer* timer_; // a child of the Timer, gone with this engine
 };
 
 } // namespace
@@ -35,14 +36,9 @@ Timer::Timer(std::uint32_t interval, bool enabled, QObject* parent)
 
 Timer::Timer(std::uint32_t interval, bool enabled, std::unique_ptr<TimerEngine> engine,
              QObject* parent)
-    : QObject(parent), engine_(engine ? std::move(engine) : std::make_unique<QtTimerEngine>(this)),
-      interval_(interval), enabled_(enabled)
+    : QObject(parent), interval_(interval), enabled_(enabled)
 {
-    engine_->tick = [this] {
-        if (onTimer)
-            onTimer();
-    };
-    sync();
+    attachEngine(engine ? std::move(engine) : std::make_unique<QtTimerEngine>(this));
 }
 
 Timer::~Timer() = default;
@@ -68,6 +64,22 @@ void Timer::restart()
 {
     enabled_ = true;
     engine_->stop();
+    sync();
+}
+
+void Timer::setEngine(std::unique_ptr<TimerEngine> engine)
+{
+    engine_->stop();
+    attachEngine(std::move(engine));
+}
+
+void Timer::attachEngine(std::unique_ptr<TimerEngine> engine)
+{
+    engine_ = std::move(engine);
+    engine_->tick = [this] {
+        if (onTimer)
+            onTimer();
+    };
     sync();
 }
 

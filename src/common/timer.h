@@ -35,11 +35,15 @@ public:
     void setInterval(std::uint32_t interval);
     // Disables and enables again: the timer runs and a new full period starts.
     void restart();
+    // Hands the periods to engine from now on (a timer that runs starts a new full period on it).
+    // Tests of a window drive its timers by hand this way.
+    void setEngine(std::unique_ptr<TimerEngine> engine);
 
     // Called on every tick.
     std::function<void()> onTimer;
 
 private:
+    void attachEngine(std::unique_ptr<TimerEngine> engine);
     void sync();
 
     std::unique_ptr<TimerEngine> engine_;

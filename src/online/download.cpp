@@ -1,7 +1,8 @@
 #include "download.h"
 
-#include "common/errors.h"
 #include "common/textlist.h"
+
+#include <QFile>
 
 namespace {
 
@@ -20,12 +21,14 @@ QString FetchFirstLine(HttpClient& http, const QString& url, const QString& targ
     http.setConnectTimeout(ConnectTimeout);
     if (http.get(url, target) != HttpClient::Result::Ok)
         return {};
-    try {
-        const QStringList lines = readTextList(target);
-        return lines.isEmpty() ? QString() : lines.first();
-    } catch (const AppError&) {
+    QFile file(target);
+    if (!file.open(QIODevice::ReadOnly))
         return {}; // the file went away between the transfer and the reading
-    }
+    // One character past the limit tells a line that ends in time from one that goes on.
+    const QByteArrayList lines = splitTextLines(file.read(MaxFirstLineLength + 1));
+    if (lines.isEmpty() || lines.first().size() > MaxFirstLineLength)
+        return {};
+    return QString::fromLocal8Bit(lines.first());
 }
 
 void DoDownload(HttpClient& http, const QString& url, const QString& target)

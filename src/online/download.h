@@ -14,7 +14,9 @@
 void DownloadFile(HttpClient& http, const QString& url, const QString& target);
 
 // The first line of the body (the line end removed; a line ends at CR, LF or CR LF), or "" on
-// any failure and for an empty body. The body stays in target. Connect timeout 1000 ms.
+// any failure, for an empty body, and for a first line longer than MaxFirstLineLength characters
+// (only that much of the file is read). The body stays in target. Connect timeout 1000 ms.
+inline constexpr qsizetype MaxFirstLineLength = 64;
 QString FetchFirstLine(HttpClient& http, const QString& url, const QString& target);
 
 // Like DownloadFile, but keeps the client's current connect timeout.

@@ -48,6 +48,18 @@ std::optional<std::string> versionString(std::span<const std::uint8_t> block, co
     return platform::queryText(block, subBlock.toStdString());
 }
 
+// The file's version block, empty when it has none or it can not be read.
+std::vector<std::uint8_t> readVersionBlock(const std::string& file)
+{
+    const std::uint32_t size = platform::fileVersionInfoSize(file);
+    if (size == 0)
+        return {};
+    std::vector<std::uint8_t> block(size);
+    if (!platform::fileVersionInfo(file, block))
+        block.clear(); // an unreadable resource answers no query
+    return block;
+}
+
 } // namespace
 
 QString FileFunctionText(const platform::FixedFileInfo& info)
@@ -88,13 +100,9 @@ TFileVersionInfo ReadFileVersionInfo(platform::Shell& shell, const QString& path
         info.FileType = QString::fromStdString(*typeName);
     if (!shell.isExecutable(file))
         return info;
-    const std::uint32_t size = platform::fileVersionInfoSize(file);
-    if (size == 0)
+    const std::vector<std::uint8_t> block = readVersionBlock(file);
+    if (block.empty())
         return info;
-    std::vector<std::uint8_t> block(size);
-    if (!platform::fileVersionInfo(file, block))
-        block.clear(); // an unreadable resource answers no query
-
     for (const VersionString& string : versionStrings) {
         if (const std::optional<std::string> text = versionString(block, string.name))
             info.*string.field = QString::fromStdString(*text);
@@ -110,4 +118,21 @@ TFileVersionInfo ReadFileVersionInfo(platform::Shell& shell, const QString& path
         info.FileFunction = FileFunctionText(*fixed);
     }
     return info;
+}
+
+std::optional<platform::FixedFileInfo> ReadFixedFileInfo(const QString& path)
+{
+    const std::vector<std::uint8_t> block = readVersionBlock(path.toStdString());
+    if (block.empty())
+        return std::nullopt;
+    return platform::queryFixedFileInfo(block);
+}
+
+QString FileVersionNumber(const platform::FixedFileInfo& info)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(info.fileVersionMS >> 16)
+        .arg(info.fileVersionMS & 0xFFFF)
+        .arg(info.fileVersionLS >> 16)
+        .arg(info.fileVersionLS & 0xFFFF);
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // What the shell and the version resource tell about a file, as the plug-in info window lists it.
 // Texts start empty and flags false; whatever the file does not carry stays so.
 struct TFileVersionInfo {
@@ -39,3 +41,10 @@ QString FileFunctionText(const platform::FixedFileInfo& info);
 // Reads the type name and, for an executable, the version resource of the file at path. Never
 // fails: a missing file gives an empty record, a file that is no executable only its type name.
 TFileVersionInfo ReadFileVersionInfo(platform::Shell& shell, const QString& path);
+
+// The fixed file information of the version resource of the file at path; nullopt when the file
+// is missing or carries none.
+std::optional<platform::FixedFileInfo> ReadFixedFileInfo(const QString& path);
+
+// The file version as "major.minor.release.build", each an unsigned decimal number (0.2.0.80).
+QString FileVersionNumber(const platform::FixedFileInfo& info);
