@@ -60,7 +60,7 @@ TEST_F(ServiceRoutes, ListsAndPagesAnswerInTheProgramsFormats)
     service.setVersion("1.2.3.4");
     EXPECT_EQ(body("/version"), "1.2.3.4\r\n");
 
-    for (const char* page : {"/profiles.html", "/galleries.html", "/faq.html"}) {
+    for (const char* page : {"/", "/profiles.html", "/galleries.html", "/faq.html"}) {
         auto res = get(page);
         ASSERT_TRUE(res);
         EXPECT_EQ(res->status, 200) << page;
@@ -70,7 +70,7 @@ TEST_F(ServiceRoutes, ListsAndPagesAnswerInTheProgramsFormats)
     EXPECT_NE(body("/profiles.html").find("Urban&amp;Rural"), std::string::npos);
 
     for (const char* missing :
-         {"/", "/wallpapers/", "/wallpapers/nope", "/preview/nope", "/wallpapers/2d/extra",
+         {"/wallpapers/", "/wallpapers/nope", "/preview/nope", "/wallpapers/2d/extra",
           "/pictures/2d", "/pictures/2d/none.jpg", "/version/", "/cat.tsl"}) {
         auto res = get(missing);
         ASSERT_TRUE(res);

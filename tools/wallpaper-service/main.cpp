@@ -1,6 +1,7 @@
-// tapestron-service [--port N] [--host ADDRESS] [FOLDER]
+// tapestron-service [--port N] [--host ADDRESS] [--version-answer TEXT] [FOLDER]
 // Serves the pictures of FOLDER (one subfolder per category), or a generated demo collection,
-// to Tapestron over plain HTTP until it is killed.
+// to Tapestron over plain HTTP until it is killed. /version answers TEXT (default: the program's
+// own version), so that a program's update check can be tried against any answer.
 
 #include "service.h"
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,9 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: tapestron-service [--port N] [--host ADDRESS] [FOLDER]\n");
+    std::fprintf(stderr,
+                 "usage: tapestron-service [--port N] [--host ADDRESS] [--version-answer TEXT] "
+                 "[FOLDER]\n");
     return 2;
 }
 
@@ -29,9 +33,12 @@ int main(int argc, char** argv)
     int port = 8468;
     std::string host = "127.0.0.1";
     std::string folder;
+    std::optional<std::string> versionAnswer;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--port" || arg == "--host") && i + 1 < argc) {
+        if (arg == "--version-answer" && i + 1 < argc) {
+            versionAnswer = argv[++i];
+        } else if ((arg == "--port" || arg == "--host") && i + 1 < argc) {
             const std::string value = argv[++i];
             if (arg == "--host") {
                 host = value;
@@ -75,6 +82,8 @@ int main(int argc, char** argv)
                          "tapestron-service: %s has no category: each subfolder with .jpg, .jpeg "
                          "or .bmp pictures in it is one\n",
                          folder.c_str());
+        if (versionAnswer)
+            service.setVersion(*versionAnswer);
         service.start(port, host);
         const std::size_t count = service.categories().size();
         std::printf("tapestron-service: %s on %s (%zu %s)\n",

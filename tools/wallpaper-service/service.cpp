@@ -281,6 +281,12 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
                     htmlEscape(c.name) + (galleries ? "</a>" : "") + "</li>\n";
         return ok(page(galleries ? "Galleries" : "Categories", list + "</ul>\n"), Html);
     }
+    if (path == "/")
+        return ok(page("Tapestron wallpapers",
+                       "<ul>\n<li><a href=\"/galleries.html\">Galleries</a></li>\n"
+                       "<li><a href=\"/profiles.html\">Categories</a></li>\n"
+                       "<li><a href=\"/faq.html\">Questions</a></li>\n</ul>\n"),
+                  Html);
     if (path == "/faq.html")
         return ok(page("Questions",
                        "<p>This service offers wallpapers to Tapestron on this "
