@@ -48,6 +48,8 @@ Forms::Start Forms::createWindows()
 
 MainWindowOperations& Forms::mainWindow() { return *Form1; }
 
+const LiveSettings& Forms::liveSettings() const { return *Form2; }
+
 void Forms::buildMainWindow() { Form1 = std::make_unique<TForm1>(context, *this); }
 
 // Each window is built and its creation step run to its end before the next window exists. The

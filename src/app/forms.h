@@ -4,6 +4,7 @@
 
 struct AppContext;
 class InstanceGuard;
+class LiveSettings;
 class MainWindowOperations;
 class TForm1;
 class TForm2;
@@ -46,6 +47,8 @@ struct Forms {
 
     // The main window as the other windows see it.
     MainWindowOperations& mainWindow();
+    // The live settings as the other windows read them; from the settings window's creation on.
+    const LiveSettings& liveSettings() const;
 
     AppContext& context;
     std::unique_ptr<InstanceGuard> guard;

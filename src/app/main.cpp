@@ -251,7 +251,8 @@ void TForm1::ComboBox2Change()
 }
 
 void TForm1::BitBtn10Click() {}
-void TForm1::Checkforprogramupdates1Click() {}
+
+void TForm1::Checkforprogramupdates1Click() { forms.Form6->checkAskedForByUser(); }
 
 void TForm1::ComboBox1Change()
 {

@@ -74,9 +74,9 @@ public:
     void BitBtn7Click();
     void BitBtn8Click();
     void AddtoFavorites1Click();
-    // Commands whose operations come with the previews and the update check; until then they
-    // have nothing to do.
+    // Commands whose operations come with the previews; until then they have nothing to do.
     void BitBtn10Click();
+    // Help > "Check for program updates": the update check, its outcome shown whatever it is.
     void Checkforprogramupdates1Click();
     void ComboBox1Change();
 
@@ -149,6 +149,7 @@ public:
     void reloadShowList() override;
     void selectCategory(int index) override;
     void setWindowEnabled(bool enabled) override;
+    QString fetchFirstLine(const QString& url, const QString& target) override;
 
     // The working state, for reading.
     bool exitRequested() const { return ExitRequested; }

@@ -95,6 +95,11 @@ void TForm1::DownloadFile(const QString& url, const QString& target)
     ::DownloadFile(*IdHTTP1, url, target);
 }
 
+QString TForm1::fetchFirstLine(const QString& url, const QString& target)
+{
+    return ::FetchFirstLine(*IdHTTP1, url, target);
+}
+
 void TForm1::FetchAutoWallpaper()
 {
     runStep([this] {

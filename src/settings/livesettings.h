@@ -16,6 +16,8 @@ public:
     virtual bool balloonsDisabled() const = 0;
     // "Automatic Run Wallpaper show at Tapestron start"
     virtual bool showAtProgramStart() const = 0;
+    // "Check for new version at Tapestron startup"
+    virtual bool checkForUpdatesAtStart() const = 0;
     // The change period of mode's "Reload every" value and unit; none while they make no period
     // (the period then stays as it was).
     virtual std::optional<std::uint32_t> showPeriod(Mode mode) const = 0;

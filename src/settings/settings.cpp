@@ -289,6 +289,8 @@ bool TForm2::balloonsDisabled() const { return CheckBox2->isChecked(); }
 
 bool TForm2::showAtProgramStart() const { return CheckBox3->isChecked(); }
 
+bool TForm2::checkForUpdatesAtStart() const { return CheckBox4->isChecked(); }
+
 std::optional<std::uint32_t> TForm2::showPeriod(Mode mode) const
 {
     switch (mode) {

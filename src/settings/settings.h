@@ -85,6 +85,7 @@ public:
     bool transparentText() const override;
     bool balloonsDisabled() const override;
     bool showAtProgramStart() const override;
+    bool checkForUpdatesAtStart() const override;
     std::optional<std::uint32_t> showPeriod(Mode mode) const override;
     QString tempCacheLimit() const override;
 

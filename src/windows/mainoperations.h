@@ -36,6 +36,9 @@ public:
     virtual void selectCategory(int index) = 0;
     // A window in front that takes the user's input disables the main window meanwhile.
     virtual void setWindowEnabled(bool enabled) = 0;
+    // The first line of the answer at url, fetched by the program's one download client with the
+    // body kept in target; "" when there is none (FetchFirstLine).
+    virtual QString fetchFirstLine(const QString& url, const QString& target) = 0;
 
 protected:
     ~MainWindowOperations() = default;

@@ -158,6 +158,13 @@ QString AppFixture::bitmap(const QString& name) const
     return path;
 }
 
+void AppFixture::installProgramFile(const QString& source) const
+{
+    const fs::path target = context.programExecutablePath().toStdString();
+    fs::remove(target);
+    fs::copy_file(source.toStdString(), target);
+}
+
 WindowsFixture::WindowsFixture(Dialogs* shownDialogs) : AppFixture(shownDialogs) {}
 
 WindowsFixture::~WindowsFixture() = default;

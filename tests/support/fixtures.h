@@ -2,6 +2,7 @@
 
 #include "common/context.h"
 #include "common/dialogs.h"
+#include "common/timer.h"
 #include "platform/platform.h"
 #include "tempenv.h"
 
@@ -73,6 +74,21 @@ private:
     std::unique_ptr<platform::Shell> system_ = platform::createShell();
 };
 
+// A timer engine driven by hand: a test hands it to a window's Timer (Timer::setEngine) and calls
+// tick() where the period would end.
+class ManualTimerEngine : public TimerEngine {
+public:
+    void start(int ms) override
+    {
+        periods.push_back(ms);
+        running = true;
+    }
+    void stop() override { running = false; }
+
+    std::vector<int> periods; // every period started, in order
+    bool running = false;
+};
+
 // A registry that reads as usual but refuses every change: keys can not be created or opened for
 // writing, and value writes throw as the system's refusal does.
 class RefusingRegistry : public platform::Registry {
@@ -120,6 +136,9 @@ protected:
     void writeProfile(const QString& name, const QStringList& lines) const;
     // A small 24-bit bitmap of the test picture in the scratch folder; returns its path.
     QString bitmap(const QString& name) const;
+    // The file at source (a built program, or any file) as the program's executable in ProgramDir,
+    // under the program's own file name.
+    void installProgramFile(const QString& source) const;
 
     TempDir root;
     ScopedEnv appDataEnv;
