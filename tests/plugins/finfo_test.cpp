@@ -43,10 +43,9 @@ protected:
     }
     static QStringList emptyLines()
     {
-        return {"FileType:\t",        "CompanyName:\t",      "FileDescription:\t",
-                "FileVersion:\t",     "InternalName:\t",     "LegalCopyRight:\t",
-                "LegalTradeMarks:\t", "OriginalFileName:\t", "ProductName:\t",
-                "ProductVersion:\t",  "SpecialBuildStr:\t",  "PrivateBuildStr:\t",
+        return {"FileType:\t",     "CompanyName:\t",    "FileDescription:\t", "FileVersion:\t",
+                "InternalName:\t", "LegalCopyRight:\t", "LegalTradeMarks:\t", "OriginalFileName:\t",
+                "ProductName:\t",  "ProductVersion:\t", "SpecialBuildStr:\t", "PrivateBuildStr:\t",
                 "FileFunction:\t"};
     }
     static std::string text(const QStringList& lines) { return lines.join(u'\n').toStdString(); }

@@ -125,8 +125,8 @@ TEST_F(PluginManagerTest, DeactivatingAndActivatingTheKnownPluginSwitchesTheProt
     EXPECT_EQ(list(), "[showopen.exe]\r\nName=showopen.exe\r\nStatus=disabled\r\n");
 
     manager().Activate1->trigger();
-    const auto command = system.registry->readValue(RootKey::ClassesRoot,
-                                                    "TAPESTRON\\shell\\open\\command", "");
+    const auto command =
+        system.registry->readValue(RootKey::ClassesRoot, "TAPESTRON\\shell\\open\\command", "");
     ASSERT_TRUE(command.has_value());
     EXPECT_EQ(std::get<std::string>(*command),
               toStd(showOpenCommand(programDir() + "plugins/showopen.exe")));
