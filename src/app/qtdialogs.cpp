@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -70,4 +72,17 @@ std::optional<QColor> QtDialogs::chooseColour(const QColor& initial)
     if (execAbove(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedColor();
+}
+
+QStringList QtDialogs::chooseFiles(const QString& title, const QString& filter)
+{
+    QFileDialog dialog(askingWindow(), title, QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (execAbove(dialog) != QDialog::Accepted)
+        return {};
+    QStringList files = dialog.selectedFiles();
+    for (QString& file : files)
+        file = QDir::toNativeSeparators(file);
+    return files;
 }

@@ -10,4 +10,5 @@ public:
     void showError(const QString& text) override;
     bool askYesNo(const QString& text) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
+    QStringList chooseFiles(const QString& title, const QString& filter) override;
 };

@@ -32,11 +32,7 @@ void TForm1::FormCreate()
     // Each piece reports its own failure and the start goes on: a refused registry write or a
     // damaged catalog must not keep the program from running in the tray.
     Dialogs& dialogs = context.dialogs;
-    runGuarded(dialogs, [this] {
-        RegisterShellProtocol(
-            *context.platform.registry, ProtocolKey, ProtocolDescription,
-            showOpenCommand(context.programPath(QStringLiteral("plugins/showopen.exe"))));
-    });
+    runGuarded(dialogs, [this] { RegisterShowOpenProtocol(*context.platform.registry, context); });
     runGuarded(dialogs, [this] { LoadCategoryCodes(); });
     runGuarded(dialogs, [this] {
         for (PreviewBox* box : {Image1, Image2})

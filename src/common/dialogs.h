@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,4 +19,7 @@ public:
     virtual bool askYesNo(const QString& text) = 0;
     // The colour dialog (solid colours, any colour allowed) opened on initial; nullopt on Cancel.
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
+    // The file-open dialog with its title and one filter ("Executables (*.exe)"): the full paths,
+    // with native separators, of the existing files the user picked; empty on Cancel.
+    virtual QStringList chooseFiles(const QString& title, const QString& filter) = 0;
 };

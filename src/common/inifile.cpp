@@ -41,6 +41,14 @@ bool IniFile::sectionExists(const QString& section) const
     return false;
 }
 
+QStringList IniFile::sectionNames() const
+{
+    QStringList names;
+    for (const std::string& name : platform::getProfileSectionNames(toStd(path_)))
+        names.push_back(fromStd(name));
+    return names;
+}
+
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
     try {
@@ -58,4 +66,13 @@ void IniFile::writeInteger(const QString& section, const QString& key, int value
 void IniFile::writeBool(const QString& section, const QString& key, bool value)
 {
     writeString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void IniFile::eraseSection(const QString& section)
+{
+    try {
+        platform::eraseProfileSection(toStd(path_), toStd(section));
+    } catch (const platform::PlatformError&) {
+        throw AppError(QStringLiteral("Unable to write to %1").arg(path_));
+    }
 }

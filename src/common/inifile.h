@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // One settings file, read and written one value at a time through the private-profile functions:
 // no cache, every write reaches the file at once.
@@ -21,11 +22,15 @@ public:
     // A key is present when it exists in its section, even with an empty value.
     bool valueExists(const QString& section, const QString& key) const;
     bool sectionExists(const QString& section) const;
+    // The names of all sections in file order, each as often as it occurs; empty without a file.
+    QStringList sectionNames() const;
 
     // Throw AppError "Unable to write to <path>" when the system refuses the write.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value); // "1" / "0"
+    // Removes the section with all its keys; a missing file or section is no error.
+    void eraseSection(const QString& section);
 
 private:
     QString path_;

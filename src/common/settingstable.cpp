@@ -1,5 +1,6 @@
 #include "settingstable.h"
 
+#include "context.h"
 #include "paths.h"
 
 namespace {
@@ -103,4 +104,42 @@ int SettingsFile::originalInteger(const QString& key) const
 void SettingsFile::setOriginalText(const QString& key, const QString& value)
 {
     file_.writeString(keys::OriginalWallpaper, key, value);
+}
+
+PluginListFile::PluginListFile(const AppContext& context)
+    : file_(context.programPath(QStringLiteral("data/plugins.ini")))
+{
+}
+
+std::vector<PluginEntry> PluginListFile::entries() const
+{
+    std::vector<PluginEntry> entries;
+    QStringList seen;
+    for (const QString& section : file_.sectionNames()) {
+        if (seen.contains(section, Qt::CaseInsensitive))
+            continue;
+        seen.push_back(section);
+        entries.push_back({section, file_.readString(section, keys::Name, QString()),
+                           file_.readString(section, keys::Status, QString())});
+    }
+    return entries;
+}
+
+void PluginListFile::setEntry(const QString& name, const QString& status)
+{
+    file_.writeString(name, keys::Name, name);
+    setStatus(name, status);
+}
+
+void PluginListFile::setStatus(const QString& section, const QString& status)
+{
+    file_.writeString(section, keys::Status, status);
+}
+
+void PluginListFile::remove(const QString& section)
+{
+    // Each erase takes the first occurrence only; the count bounds the loop whatever the file.
+    for (qsizetype left = file_.sectionNames().size(); left > 0 && file_.sectionExists(section);
+         --left)
+        file_.eraseSection(section);
 }

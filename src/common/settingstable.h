@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // Every section and key of the settings file, named once. The typed readers below keep the rule
 // each value has always been read by; the settings window reads and writes the rest by these
@@ -43,6 +44,10 @@ inline const QString Style = QStringLiteral("Style");
 inline const QString OriginX = QStringLiteral("OriginX");
 inline const QString OriginY = QStringLiteral("OriginY");
 inline const QString BackgroundColor = QStringLiteral("BackgroundColor");
+
+// The plug-in list: one section per plug-in, named by its file name.
+inline const QString Name = QStringLiteral("Name");
+inline const QString Status = QStringLiteral("Status");
 } // namespace keys
 
 // A yes/no setting, written "1"/"0". A missing key and a present value that is not a number each
@@ -119,6 +124,42 @@ public:
     QString originalText(const QString& key) const;
     int originalInteger(const QString& key) const;
     void setOriginalText(const QString& key, const QString& value);
+
+private:
+    IniFile file_;
+};
+
+struct AppContext;
+
+// A plug-in's status in the plug-in list.
+inline const QString PluginEnabled = QStringLiteral("enabled");
+inline const QString PluginDisabled = QStringLiteral("disabled");
+
+// One section of the plug-in list: its Name and Status, each empty when missing.
+struct PluginEntry {
+    QString section;
+    QString name;
+    QString status;
+
+    bool operator==(const PluginEntry&) const = default;
+};
+
+// The plug-in list "plugins.ini" in the program's "data" folder.
+class PluginListFile {
+public:
+    explicit PluginListFile(const AppContext& context);
+
+    const QString& path() const { return file_.path(); }
+    bool exists() const { return file_.exists(); }
+
+    // The sections in file order. A section that occurs again, in any letter case, is listed
+    // once: only its first occurrence is ever read.
+    std::vector<PluginEntry> entries() const;
+    // Name and Status in the section named name, which is created at the end when new.
+    void setEntry(const QString& name, const QString& status);
+    void setStatus(const QString& section, const QString& status);
+    // The section gone, its later occurrences too.
+    void remove(const QString& section);
 
 private:
     IniFile file_;

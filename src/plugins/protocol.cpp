@@ -1,5 +1,6 @@
 #include "protocol.h"
 
+#include "common/context.h"
 #include "common/strings.h"
 
 namespace {
@@ -30,4 +31,11 @@ void RegisterShellProtocol(platform::Registry& registry, const QString& key,
 void RemoveShellProtocol(platform::Registry& registry, const QString& key)
 {
     registry.deleteTree(ClassesRoot, toStd(key));
+}
+
+void RegisterShowOpenProtocol(platform::Registry& registry, const AppContext& context)
+{
+    RegisterShellProtocol(
+        registry, ProtocolKey, ProtocolDescription,
+        showOpenCommand(context.programPath(QStringLiteral("plugins/") + ShowOpenFileName)));
 }

@@ -10,6 +10,11 @@
 // The class key, the description shown for it, and the command the shell runs for a link.
 inline const QString ProtocolKey = QStringLiteral("TAPESTRON");
 inline const QString ProtocolDescription = QStringLiteral("Tapestron Profile");
+// The profile-opening plug-in's file name in the program's "plugins" folder: the protocol's
+// command, the plug-in list and the plug-in info window all name it so.
+inline const QString ShowOpenFileName = QStringLiteral("showopen.exe");
+
+struct AppContext;
 
 // The plug-in's command line: its path and the link each in double quotes, so that a program
 // folder with blanks can not start another program and a link with blanks arrives whole.
@@ -23,3 +28,7 @@ void RegisterShellProtocol(platform::Registry& registry, const QString& key,
 
 // Deletes the class key with everything below it; a failure is ignored.
 void RemoveShellProtocol(platform::Registry& registry, const QString& key);
+
+// The program's own class, with the profile-opening plug-in of the program's folder as its
+// handler. Throws as RegisterShellProtocol does.
+void RegisterShowOpenProtocol(platform::Registry& registry, const AppContext& context);

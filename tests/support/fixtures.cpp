@@ -34,6 +34,18 @@ std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial)
     return answer;
 }
 
+QStringList ScriptedDialogs::chooseFiles(const QString& title, const QString& filter)
+{
+    fileDialogs.push_back(title + u'|' + filter);
+    if (fileAnswers.empty()) {
+        ADD_FAILURE() << "unexpected file dialog";
+        return {};
+    }
+    const QStringList answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
 bool RecordingDesktop::reloadWallpaper(std::uint32_t flags)
 {
     calls.push_back({Call::ReloadWallpaper, flags, 0});

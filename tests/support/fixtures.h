@@ -25,6 +25,7 @@ public:
     void showError(const QString& text) override { errors.push_back(text); }
     bool askYesNo(const QString& text) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
+    QStringList chooseFiles(const QString& title, const QString& filter) override;
 
     QStringList messages;
     QStringList errors;
@@ -34,6 +35,10 @@ public:
     // is Cancel); an opening with no answer left fails the test.
     std::vector<QColor> colourDialogs;
     std::deque<std::optional<QColor>> colourAnswers;
+    // The file dialog: each opening's title and filter, and the answers in order (empty is
+    // Cancel); an opening with no answer left fails the test.
+    QStringList fileDialogs;
+    std::deque<QStringList> fileAnswers;
 };
 
 // A desktop that records what it is told, in order.

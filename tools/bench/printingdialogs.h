@@ -3,13 +3,14 @@
 #include "common/dialogs.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
 namespace bench {
 
 // Dialogs for a benchmark's copy of the program: texts go to stderr, questions are answered no,
-// so nothing waits for a click.
+// so nothing waits for a click, and file dialogs are cancelled.
 class PrintingDialogs : public Dialogs {
 public:
     explicit PrintingDialogs(const char* program) : program_(program) {}
@@ -21,6 +22,7 @@ public:
         return false;
     }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
+    QStringList chooseFiles(const QString&, const QString&) override { return {}; }
 
 private:
     void print(const char* kind, const QString& text) const
