@@ -74,9 +74,9 @@ public:
     void BitBtn7Click();
     void BitBtn8Click();
     void AddtoFavorites1Click();
-    // Commands whose operations come with the previews and the update check; until then they
-    // have nothing to do.
+    // "Preview": the preview window on the automatic page's category.
     void BitBtn10Click();
+    // A command whose operation comes with the update check; until then it has nothing to do.
     void Checkforprogramupdates1Click();
     void ComboBox1Change();
 
@@ -148,13 +148,16 @@ public:
     QString selectedProfileName() const override;
     void reloadShowList() override;
     void selectCategory(int index) override;
+    int selectedCategory() const override;
+    const QStringList& categoryCodes() const override { return CategoryCodes; }
+    HttpClient& http() override { return *IdHTTP1; }
+    void loadPreviewsWhenIdle(std::function<void()> load) override;
     void setWindowEnabled(bool enabled) override;
 
     // The working state, for reading.
     bool exitRequested() const { return ExitRequested; }
     std::int32_t countdownElapsed() const { return CountdownElapsed; }
     const QStringList& showList() const { return ShowList; }
-    const QStringList& categoryCodes() const { return CategoryCodes; }
     const QStringList& pendingList() const { return PendingList; }
 
     // Main menu
@@ -258,5 +261,6 @@ private:
     bool stepRunning_ = false;
     bool catalogRefreshDeferred_ = false;
     std::function<void()> waitingChoice_;
+    std::function<void()> waitingPreviewLoad_;
     std::unique_ptr<HttpProgress> httpProgress_;
 };

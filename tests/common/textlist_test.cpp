@@ -31,6 +31,23 @@ TEST_F(TextListTest, WritesCrLfAfterEveryLineAndKeepsBytes)
     EXPECT_EQ(readTextLines(path), lines);
 }
 
+TEST_F(TextListTest, TheFirstLinesAreReadWithoutTheRestOfAHugeFile)
+{
+    // A CR LF split between two reads ends one line; the list then runs on for gigabytes.
+    const QString path = tempPath("preview");
+    QByteArray head = QByteArray(64 * 1024 - 1, 'a') + "\r\nb\rc\n\nd\r\n";
+    for (int i = 0; i < 100'000; ++i)
+        head += "http://host/more.jpg\r\n";
+    writeFileBytes(path.toStdString(), head.toStdString());
+    QFile(path).resize(3LL << 30); // sparse: no disk is used
+    EXPECT_EQ(readFirstTextLines(path, 4),
+              (QStringList{QString(64 * 1024 - 1, u'a'), "b", "c", ""}));
+    EXPECT_EQ(readFirstTextLines(path, 6).last(), "http://host/more.jpg");
+    writeFileBytes(path.toStdString(), "one\r\ntwo");
+    EXPECT_EQ(readFirstTextLines(path, 4), (QStringList{"one", "two"}));
+    EXPECT_THROW(readFirstTextLines(tempPath("none"), 4), AppError);
+}
+
 TEST_F(TextListTest, ReplacingALongerFileLeavesOnlyTheNewLines)
 {
     const QString path = tempPath("list.tsl");

@@ -1,7 +1,11 @@
 // tapestron-service [--port N] [--host ADDRESS] [FOLDER]
+// tapestron-service --export DIR [FOLDER]
 // Serves the pictures of FOLDER (one subfolder per category), or a generated demo collection,
-// to Tapestron over plain HTTP until it is killed.
+// to Tapestron over plain HTTP until it is killed; or writes the same site as plain files under
+// DIR for any web server, its lists naming the address Tapestron is given (TAPESTRON_SERVICE_URL).
 
+#include "common/service.h"
+#include "export.h"
 #include "service.h"
 
 #include <QGuiApplication>
@@ -18,8 +22,27 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: tapestron-service [--port N] [--host ADDRESS] [FOLDER]\n");
+    std::fprintf(stderr, "usage: tapestron-service [--port N] [--host ADDRESS] [FOLDER]\n"
+                         "       tapestron-service --export DIR [FOLDER]\n");
     return 2;
+}
+
+int exportTo(WallpaperService& service, const std::string& folder)
+{
+    const std::string base = serviceBaseUrl().toStdString();
+    if (!base.starts_with("http://") && !base.starts_with("https://")) {
+        std::fprintf(stderr,
+                     "tapestron-service: TAPESTRON_SERVICE_URL must be the http:// or https:// "
+                     "address the site will be served at, not %s\n",
+                     base.c_str());
+        return 2;
+    }
+    const std::size_t written = exportSite(service, folder, base, [](const std::string& path) {
+        std::fprintf(stderr, "tapestron-service: left out %s: it can not be made\n", path.c_str());
+    });
+    std::printf("tapestron-service: %zu files in %s, for %s\n", written, folder.c_str(),
+                base.c_str());
+    return 0;
 }
 
 } // namespace
@@ -29,10 +52,17 @@ int main(int argc, char** argv)
     int port = 8468;
     std::string host = "127.0.0.1";
     std::string folder;
+    std::string exportFolder;
+    bool serving = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if ((arg == "--port" || arg == "--host") && i + 1 < argc) {
+        if ((arg == "--port" || arg == "--host" || arg == "--export") && i + 1 < argc) {
             const std::string value = argv[++i];
+            if (arg == "--export") {
+                exportFolder = value;
+                continue;
+            }
+            serving = true;
             if (arg == "--host") {
                 host = value;
                 continue;
@@ -48,6 +78,8 @@ int main(int argc, char** argv)
             folder = arg;
         }
     }
+    if (!exportFolder.empty() && serving)
+        return usage();
 
     // Blocking the end signals before any thread starts and waiting for them below lets the
     // service stop cleanly.
@@ -75,6 +107,8 @@ int main(int argc, char** argv)
                          "tapestron-service: %s has no category: each subfolder with .jpg, .jpeg "
                          "or .bmp pictures in it is one\n",
                          folder.c_str());
+        if (!exportFolder.empty())
+            return exportTo(service, exportFolder);
         service.start(port, host);
         const std::size_t count = service.categories().size();
         std::printf("tapestron-service: %s on %s (%zu %s)\n",
