@@ -5,11 +5,10 @@
 namespace {
 
 constexpr std::array<const char*, GalleryPageCount - 1> PageCodes{
-    "digi_2d",         "digi_3d_char",      "digi_3d_obj",       "digi_3d_sce",
-    "digi_cart_anime", "digi_cart_trad",    "photo_abs",         "photo_nat_abs",
-    "photo_nat_animals", "photo_nat_land",  "photo_nat_macro",   "photo_nat_sea",
-    "photo_ppl_fashion", "photo_ppl_port",  "photo_urb_arch",    "photo_urb_ind",
-    "photo_urb_str"};
+    "digi_2d",         "digi_3d_char",  "digi_3d_obj",       "digi_3d_sce",       "digi_cart_anime",
+    "digi_cart_trad",  "photo_abs",     "photo_nat_abs",     "photo_nat_animals", "photo_nat_land",
+    "photo_nat_macro", "photo_nat_sea", "photo_ppl_fashion", "photo_ppl_port",    "photo_urb_arch",
+    "photo_urb_ind",   "photo_urb_str"};
 
 } // namespace
 

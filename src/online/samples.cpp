@@ -2,6 +2,7 @@
 
 #include "automode/catalog.h"
 #include "common/errors.h"
+#include "common/partialdownload.h"
 #include "common/paths.h"
 #include "common/service.h"
 #include "common/strings.h"
@@ -70,8 +71,8 @@ std::optional<QString> sampleFile(const QString& url)
     if (!url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
         !url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
         return std::nullopt;
-    const qsizetype cut = std::max({url.lastIndexOf(u'/'), url.lastIndexOf(u'\\'),
-                                    url.lastIndexOf(u':')});
+    const qsizetype cut =
+        std::max({url.lastIndexOf(u'/'), url.lastIndexOf(u'\\'), url.lastIndexOf(u':')});
     const QString name = url.mid(cut + 1);
     if (!isSafeFileName(name))
         return std::nullopt;
@@ -82,9 +83,9 @@ QImage sampleInBox(const QImage& sample, QSize box)
 {
     QImage result(box, QImage::Format_ARGB32_Premultiplied);
     result.fill(Qt::transparent);
-    const QRect placed(QPoint((box.width() - sample.width()) / 2,
-                              (box.height() - sample.height()) / 2),
-                       sample.size());
+    const QRect placed(
+        QPoint((box.width() - sample.width()) / 2, (box.height() - sample.height()) / 2),
+        sample.size());
     const QRect visible = placed & result.rect();
     QPainter painter(&result);
     painter.drawImage(visible.topLeft(), sample, visible.translated(-placed.topLeft()));
@@ -94,6 +95,7 @@ QImage sampleInBox(const QImage& sample, QSize box)
 void LoadCategorySamples(HttpClient& http, const QStringList& codes, int index,
                          const QString& placeholderPath, SampleBoxes& boxes)
 {
+    removeAbandonedDownloads(previewFolder());
     QStringList lines;
     if (const std::optional<QString> code = previewCode(codes, index))
         lines = fetchPreviewList(http, *code);

@@ -36,12 +36,13 @@ std::optional<QString> sampleFile(const QString& url);
 // larger sample is cut off at the edges, a smaller one leaves the rest of the box transparent.
 QImage sampleInBox(const QImage& sample, QSize box);
 
-// Fills the four boxes for category index of codes. The category's preview list is fetched to a
-// file beside its copy in previewFolder() and replaces that copy only when it arrived; its first
-// lines name the samples, box by box. A box without a line, and every box of a category without
-// a usable code or whose list did not arrive, shows the placeholder picture scaled to fit. A sample
-// not kept yet is fetched first; one that is kept is never fetched again. All boxes are emptied
-// before the first is filled; the first box that can not be filled throws, leaving it and the
-// rest empty, and a kept sample that does not decode is deleted so a later load fetches it again.
+// Fills the four boxes for category index of codes, first removing the partial downloads a killed
+// program left in previewFolder(). The category's preview list is fetched to a file beside its
+// copy in previewFolder() and replaces that copy only when it arrived; its first lines name the
+// samples, box by box. A box without a line, and every box of a category without a usable code or
+// whose list did not arrive, shows the placeholder picture scaled to fit. A sample not kept yet is
+// fetched first; one that is kept is never fetched again. All boxes are emptied before the first
+// is filled; the first box that can not be filled throws, leaving it and the rest empty, and a
+// kept sample that does not decode is deleted so that a later load fetches it again.
 void LoadCategorySamples(HttpClient& http, const QStringList& codes, int index,
                          const QString& placeholderPath, SampleBoxes& boxes);

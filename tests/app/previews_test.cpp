@@ -1,5 +1,6 @@
 #include "app/forms.h"
 #include "app/main.h"
+#include "app/trayicon.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
 #include "layoutcheck.h"
@@ -176,7 +177,8 @@ TEST_F(PreviewWindowTest, TheFirstSampleThatCanNotBeShownLeavesItsBoxAndTheRestE
     service.setFault(samplePath(3, 1), Fault::cutBody());
     choose(3);
     EXPECT_TRUE(shown(1).isNull());
-    EXPECT_FALSE(QFile::exists(userData() + "/Preview/" + QString::fromStdString(picture(3, 1).file)));
+    EXPECT_FALSE(
+        QFile::exists(userData() + "/Preview/" + QString::fromStdString(picture(3, 1).file)));
 
     // A kept sample that is no picture empties every box from its own on, and goes, so that
     // the next view fetches it again.
@@ -245,8 +247,9 @@ TEST_F(PreviewWindowTest, TheLinkOpensTheGalleryPageOfTheChoiceAndTurnsRedUnderT
     click(17);
     previews().takeCategoryNames(QStringList(19, QStringLiteral("More")));
     click(18);
-    EXPECT_EQ(shell->opened, (std::vector<std::string>{base + "/galleries.html",
-                                                       base + "/galleries/photo_urb_str/galleries.html"}));
+    EXPECT_EQ(shell->opened,
+              (std::vector<std::string>{base + "/galleries.html",
+                                        base + "/galleries/photo_urb_str/galleries.html"}));
 
     const auto colour = [&] { return link.palette().color(QPalette::WindowText); };
     EXPECT_EQ(colour(), QColor(0, 0, 255));
@@ -338,6 +341,7 @@ TEST_F(PreviewWindowTest, APreviewLoadAndAShowStepNeverRunInsideEachOther)
     tick.stop();
     EXPECT_TRUE(tickedWhileLoading);
     EXPECT_EQ(desktop->calls.size(), wallpapersSet);
+    EXPECT_EQ(main().TrayIcon1->balloon().text.toStdString(), "New Wallpaper set successfully!");
     for (const RecordedRequest& r : service.requests())
         EXPECT_FALSE(r.path.starts_with("/wallpapers/") || r.path.starts_with("/pictures/"))
             << r.path;

@@ -70,7 +70,8 @@ protected:
         forms->Form1->ComboBox2->setCurrentIndex(1);
         forms->Form1->BitBtn10Click();
         QByteArray shown;
-        for (PreviewBox* box : {previews.Image1, previews.Image2, previews.Image3, previews.Image4}) {
+        for (PreviewBox* box :
+             {previews.Image1, previews.Image2, previews.Image3, previews.Image4}) {
             EXPECT_FALSE(box->picture().isNull());
             shown += QByteArray(reinterpret_cast<const char*>(box->picture().constBits()),
                                 box->picture().sizeInBytes());

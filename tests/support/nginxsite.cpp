@@ -63,9 +63,8 @@ bool accepts(int port)
 {
     const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_in address = loopback(port);
-    const bool connected =
-        sock >= 0 &&
-        ::connect(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const bool connected = sock >= 0 && ::connect(sock, reinterpret_cast<const sockaddr*>(&address),
+                                                  sizeof address) == 0;
     if (sock >= 0)
         ::close(sock);
     return connected;
