@@ -10,6 +10,8 @@ packages=(
     fonts-liberation
     libgtest-dev libgmock-dev libjpeg-turbo-progs
     libcpp-httplib-dev
+    # An ordinary web server, which the tests run over an exported copy of the service's site.
+    nginx
     libxcb1-dev
     # The Linux desktops the tests drive for real, each started by its case: an X server with
     # key presses sent through XTEST, a session bus with the desktops' settings services and

@@ -6,6 +6,7 @@
 #include "common/service.h"
 #include "common/settingstable.h"
 #include "common/strings.h"
+#include "online/preview.h"
 #include "online/update.h"
 #include "platform/system.h"
 #include "plugins/pluginman.h"
@@ -250,7 +251,7 @@ void TForm1::ComboBox2Change()
     button4->setEnabled(false);
 }
 
-void TForm1::BitBtn10Click() {}
+void TForm1::BitBtn10Click() { forms.Form8->showCategory(ComboBox2->currentIndex()); }
 
 void TForm1::Checkforprogramupdates1Click() { forms.Form6->checkAskedForByUser(); }
 

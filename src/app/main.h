@@ -74,7 +74,7 @@ public:
     void BitBtn7Click();
     void BitBtn8Click();
     void AddtoFavorites1Click();
-    // Commands whose operations come with the previews; until then they have nothing to do.
+    // "Preview": the preview window on the automatic page's category.
     void BitBtn10Click();
     // Help > "Check for program updates": the update check, its outcome shown whatever it is.
     void Checkforprogramupdates1Click();
@@ -148,6 +148,10 @@ public:
     QString selectedProfileName() const override;
     void reloadShowList() override;
     void selectCategory(int index) override;
+    int selectedCategory() const override;
+    const QStringList& categoryCodes() const override { return CategoryCodes; }
+    HttpClient& http() override { return *IdHTTP1; }
+    void loadPreviewsWhenIdle(std::function<void()> load) override;
     void setWindowEnabled(bool enabled) override;
     QString fetchFirstLine(const QString& url, const QString& target) override;
 
@@ -155,7 +159,6 @@ public:
     bool exitRequested() const { return ExitRequested; }
     std::int32_t countdownElapsed() const { return CountdownElapsed; }
     const QStringList& showList() const { return ShowList; }
-    const QStringList& categoryCodes() const { return CategoryCodes; }
     const QStringList& pendingList() const { return PendingList; }
 
     // Main menu
@@ -259,5 +262,6 @@ private:
     bool stepRunning_ = false;
     bool catalogRefreshDeferred_ = false;
     std::function<void()> waitingChoice_;
+    std::function<void()> waitingPreviewLoad_;
     std::unique_ptr<HttpProgress> httpProgress_;
 };

@@ -10,6 +10,7 @@
 #include "common/textlist.h"
 #include "common/timer.h"
 #include "online/download.h"
+#include "online/preview.h"
 #include "settings/settings.h"
 #include "statusbar.h"
 #include "trayicon.h"
@@ -118,6 +119,8 @@ void TForm1::clearPendingList() { PendingList.clear(); }
 
 void TForm1::selectCategory(int index) { ComboBox2->setCurrentIndex(index); }
 
+int TForm1::selectedCategory() const { return ComboBox2->currentIndex(); }
+
 void TForm1::LoadCategoryCodes()
 {
     MainDownloader http(*IdHTTP1);
@@ -169,11 +172,13 @@ void TForm1::RefreshCatalog()
         RefreshCatalogFile(http, dataPath(context, QStringLiteral("profiles.tsl")),
                            dataPath(context, QStringLiteral("profiles1.tsl")),
                            QStringLiteral("/profiles_new.tsl"));
-        // The preview and wizard windows fill their own lists each time they are shown.
+        // The wizard fills its own list each time it is shown.
         const QStringList names = readTextList(dataPath(context, QStringLiteral("profiles.tsl")));
         refillKeepingChoice(*ComboBox2, names);
         if (forms.Form2)
             forms.Form2->takeCategoryNames(names);
+        if (forms.Form8)
+            forms.Form8->takeCategoryNames(names);
     });
 }
 

@@ -225,6 +225,16 @@ void TForm1::runStep(const std::function<void()>& step)
     }
     if (waitingChoice_)
         std::exchange(waitingChoice_, nullptr)();
+    if (waitingPreviewLoad_)
+        runStep(std::exchange(waitingPreviewLoad_, nullptr));
+}
+
+void TForm1::loadPreviewsWhenIdle(std::function<void()> load)
+{
+    if (stepRunning_)
+        waitingPreviewLoad_ = std::move(load);
+    else
+        runStep(load);
 }
 
 void TForm1::runWhenIdle(std::function<void()> choice)

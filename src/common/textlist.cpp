@@ -25,23 +25,61 @@ QByteArrayList splitTextLines(const QByteArray& content)
     return lines;
 }
 
+namespace {
+
+[[noreturn]] void cannotRead(const QFile& file)
+{
+    throw AppError(
+        QStringLiteral("Cannot open file \"%1\". %2").arg(file.fileName(), file.errorString()));
+}
+
+QStringList decoded(const QByteArrayList& lines)
+{
+    QStringList list;
+    list.reserve(lines.size());
+    for (const QByteArray& line : lines)
+        list.append(QString::fromLocal8Bit(line));
+    return list;
+}
+
+} // namespace
+
 QByteArrayList readTextLines(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+        cannotRead(file);
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+        cannotRead(file);
     return splitTextLines(content);
 }
 
-QStringList readTextList(const QString& path)
+QStringList readTextList(const QString& path) { return decoded(readTextLines(path)); }
+
+QStringList readFirstTextLines(const QString& path, int count)
 {
-    QStringList list;
-    for (const QByteArray& line : readTextLines(path))
-        list.append(QString::fromLocal8Bit(line));
-    return list;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        cannotRead(file);
+    QByteArray head;
+    int ends = 0;
+    char previous = 0;
+    while (ends < count && !file.atEnd()) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (file.error() != QFileDevice::NoError)
+            cannotRead(file);
+        qsizetype used = chunk.size();
+        for (qsizetype i = 0; i < chunk.size() && ends < count; ++i) {
+            const char c = chunk[i];
+            // The LF of a CR LF ends no line of its own.
+            if (c == '\r' || (c == '\n' && previous != '\r'))
+                used = ++ends == count ? i + 1 : used;
+            previous = c;
+        }
+        head += chunk.left(used);
+    }
+    return decoded(splitTextLines(head).mid(0, count));
 }
 
 void writeTextLines(const QString& path, const QByteArrayList& lines)

@@ -12,6 +12,9 @@
 QByteArrayList readTextLines(const QString& path);
 // readTextLines decoded from the 8-bit code page.
 QStringList readTextList(const QString& path);
+// The first count lines of readTextList, reading the file no further than their end: a list from
+// the network may be any length. Throws as readTextLines does.
+QStringList readFirstTextLines(const QString& path, int count);
 
 // Replaces the file in one step (temporary file, then rename), so a failure never leaves half a
 // file. Throws AppError "Cannot create file "<path>". <reason>".

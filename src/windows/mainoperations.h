@@ -5,6 +5,9 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
+
+class HttpClient;
 
 // What the other windows may ask of the main window. They never touch its controls or its working
 // lists; the main window keeps those to itself and answers through these operations.
@@ -32,8 +35,17 @@ public:
     // The custom show starts the current profile again from its first entry at the next step.
     // Throws AppError when the profile can not be read.
     virtual void reloadShowList() = 0;
-    // The automatic page's category choice.
+    // The automatic page's category choice (-1 for none).
     virtual void selectCategory(int index) = 0;
+    virtual int selectedCategory() const = 0;
+    // The category codes read at start-up, one per index of the category lists.
+    virtual const QStringList& categoryCodes() const = 0;
+    // The program's one HTTP client; its transfers show their progress in the status bar.
+    virtual HttpClient& http() = 0;
+    // Runs a preview load as a step of its own: now, or once the step under way has ended (a later
+    // load takes the place of one still waiting). Meanwhile no show step or catalog refresh runs
+    // inside it.
+    virtual void loadPreviewsWhenIdle(std::function<void()> load) = 0;
     // A window in front that takes the user's input disables the main window meanwhile.
     virtual void setWindowEnabled(bool enabled) = 0;
     // The first line of the answer at url, fetched by the program's one download client with the

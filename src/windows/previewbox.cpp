@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
-PreviewBox::PreviewBox(QSize size, QWidget* parent) : QFrame(parent), size_(size)
+PreviewBox::PreviewBox(QSize size, QWidget* parent, Frame frame) : QFrame(parent), size_(size)
 {
-    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setFrameStyle(frame == Frame::Sunken ? QFrame::Panel | QFrame::Sunken : QFrame::NoFrame);
     setLineWidth(1);
     setFixedSize(size + QSize(2 * frameWidth(), 2 * frameWidth()));
 }

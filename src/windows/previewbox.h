@@ -3,11 +3,14 @@
 #include <QFrame>
 #include <QImage>
 
-// A picture control of fixed size in a sunken frame; it shows a box-sized preview as it is.
+// A picture control of fixed size, in a sunken frame or none; it shows a box-sized preview as it
+// is.
 class PreviewBox : public QFrame {
     Q_OBJECT
 public:
-    PreviewBox(QSize size, QWidget* parent = nullptr);
+    enum class Frame { Sunken, None };
+
+    PreviewBox(QSize size, QWidget* parent = nullptr, Frame frame = Frame::Sunken);
 
     // The size previews are made for (the frame's inside).
     QSize boxSize() const { return size_; }

@@ -7,8 +7,8 @@
 #include "common/settingstable.h"
 #include "common/textlist.h"
 #include "common/timer.h"
-#include "fixtures.h"
-#include "service.h"
+#include "online/preview.h"
+#include "servicefixture.h"
 #include "settings/settings.h"
 
 #include <QComboBox>
@@ -17,7 +17,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <algorithm>
 #include <functional>
 
 namespace {
@@ -25,32 +24,11 @@ namespace {
 const QString Success = QStringLiteral("New Wallpaper set successfully!");
 
 // The program against a wallpaper service of its own on loopback.
-class AutomaticModeTest : public WindowsFixture {
+class AutomaticModeTest : public ServiceFixture {
 protected:
-    explicit AutomaticModeTest(std::vector<ServiceCategory> categories = demoCategories())
-        : service(std::move(categories)), url("TAPESTRON_SERVICE_URL", started(service))
-    {
-    }
-    ~AutomaticModeTest() override { service.stop(); }
-
-    static std::string started(WallpaperService& service)
-    {
-        service.start();
-        return service.baseUrl();
-    }
+    using ServiceFixture::ServiceFixture;
 
     TForm1& main() { return *forms->Form1; }
-    static QByteArray bytesOf(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    int requestsFor(const std::string& path) const
-    {
-        const auto log = service.requests();
-        return static_cast<int>(std::count_if(
-            log.begin(), log.end(), [&](const RecordedRequest& r) { return r.path == path; }));
-    }
     std::vector<std::string> pictureRequests() const
     {
         std::vector<std::string> paths;
@@ -59,9 +37,6 @@ protected:
                 paths.push_back(r.path);
         return paths;
     }
-
-    WallpaperService service;
-    ScopedEnv url;
 };
 
 TEST_F(AutomaticModeTest, StartUpRefreshesTheCatalogAndLoadsTheFirstCategorysList)
@@ -202,9 +177,11 @@ TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)
     start();
     main().ComboBox2->setCurrentIndex(7);
     forms->Form2->ComboBox2->setCurrentIndex(3);
+    forms->Form8->ComboBox2->setCurrentIndex(11);
     main().UpdateProfileList1Click();
     EXPECT_EQ(main().ComboBox2->currentIndex(), 7);
     EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 3);
+    EXPECT_EQ(forms->Form8->ComboBox2->currentIndex(), 11);
     EXPECT_EQ(main().ComboBox2->count(), 18);
     EXPECT_FALSE(main().pendingList().isEmpty()) << "the list of category 0 was loaded afresh";
 }
@@ -260,12 +237,15 @@ TEST_F(ShrinkingCatalogTest, AChoicePastTheEndOfTheNewListIsCleared)
     ASSERT_EQ(main().ComboBox2->count(), 18) << "the installed names while the service fails";
     main().ComboBox2->setCurrentIndex(10);
     forms->Form2->ComboBox2->setCurrentIndex(2);
+    forms->Form8->ComboBox2->setCurrentIndex(3);
 
     service.clearFaults();
     main().UpdateProfileList1Click();
     EXPECT_EQ(main().ComboBox2->count(), 3);
     EXPECT_EQ(main().ComboBox2->currentIndex(), -1);
     EXPECT_EQ(forms->Form2->ComboBox2->currentIndex(), 2);
+    EXPECT_EQ(forms->Form8->ComboBox2->count(), 3);
+    EXPECT_EQ(forms->Form8->ComboBox2->currentIndex(), -1);
 
     service.setFault("/profiles_new.tsl", Fault::notFound());
     main().UpdateProfileList1Click();

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
+
 namespace {
 
 class TextListTest : public AppFixture {};
@@ -29,6 +31,25 @@ TEST_F(TextListTest, WritesCrLfAfterEveryLineAndKeepsBytes)
     EXPECT_EQ(readFileBytes(path.toStdString()),
               std::string("C:\\Pictures\\caf\xe9.jpg\r\n\r\nsecond\r\n"));
     EXPECT_EQ(readTextLines(path), lines);
+}
+
+TEST_F(TextListTest, TheFirstLinesAreReadWithoutTheRestOfAHugeFile)
+{
+    // A CR LF split between two reads ends one line; the list then runs on for gigabytes.
+    const QString path = tempPath("preview");
+    QByteArray head = QByteArray(64 * 1024 - 1, 'a') + "\r\nb\rc\n\nd\r\n";
+    for (int i = 0; i < 100'000; ++i)
+        head += "http://host/more.jpg\r\n";
+    writeFileBytes(path.toStdString(), head.toStdString());
+    QFile(path).resize(1LL << 30); // sparse: no disk is used
+    const auto began = std::chrono::steady_clock::now();
+    EXPECT_EQ(readFirstTextLines(path, 4),
+              (QStringList{QString(64 * 1024 - 1, u'a'), "b", "c", ""}));
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+    EXPECT_EQ(readFirstTextLines(path, 6).last(), "http://host/more.jpg");
+    writeFileBytes(path.toStdString(), "one\r\ntwo");
+    EXPECT_EQ(readFirstTextLines(path, 4), (QStringList{"one", "two"}));
+    EXPECT_THROW(readFirstTextLines(tempPath("none"), 4), AppError);
 }
 
 TEST_F(TextListTest, ReplacingALongerFileLeavesOnlyTheNewLines)

@@ -102,8 +102,13 @@ TEST_F(ServiceRoutes, WallpaperListsPointAtPicturesThatDecode)
             ++total;
         }
         EXPECT_EQ(bitmaps, 1) << code;
+        // The samples of the pictures, under the pictures' names.
         const auto preview = crlfLines(body("/preview/" + code));
-        EXPECT_EQ(preview, urls) << code; // at most four, and these are never more
+        ASSERT_EQ(preview.size(), urls.size()) << code;
+        for (std::size_t i = 0; i < preview.size(); ++i)
+            EXPECT_EQ(preview[i], service.baseUrl() + "/samples/" +
+                                      urls[i].substr(service.baseUrl().size() + 10))
+                << code;
     }
     EXPECT_GT(fixed, 0);
     EXPECT_LT(fixed * 2, total); // the user's choice for most
@@ -125,6 +130,11 @@ TEST_F(ServiceRoutes, WallpaperListsPointAtPicturesThatDecode)
             EXPECT_EQ(image.size(), QSize(1280, 800)) << url;
             // Served twice, the same bytes (generated once and kept).
             EXPECT_EQ(get(url.substr(service.baseUrl().size()))->body, res->body);
+            // Its sample fills a box of the preview window, in the picture's own format.
+            const std::string samplePath = "/samples/" + url.substr(base.size());
+            writeFileBytes(file, body(samplePath));
+            EXPECT_EQ(LoadPictureAsBitmap(QString::fromStdString(file))->size(), QSize(297, 241))
+                << samplePath;
         }
     }
 }
@@ -138,7 +148,36 @@ TEST_F(ServiceRoutes, UrlsFollowTheHostTheClientAskedFor)
     const auto raw = rawExchange(service.port(), "GET /preview/macro HTTP/1.1\r\nHost: a/b;c\r\n"
                                                  "Connection: close\r\n\r\n");
     EXPECT_EQ(rawStatus(raw.received), 200);
-    EXPECT_NE(raw.received.find("\r\n\r\n" + service.baseUrl() + "/pictures/macro/"),
+    EXPECT_NE(raw.received.find("\r\n\r\n" + service.baseUrl() + "/samples/macro/"),
               std::string::npos)
         << raw.received;
+}
+
+TEST_F(ServiceRoutes, GalleryPagesFollowTheProgramsTableAndShowSamplesLinkedToPictures)
+{
+    const std::string all = body("/galleries.html");
+    const std::string street = body("/galleries/photo_urb_str/galleries.html");
+    EXPECT_NE(all.find("<a href=\"galleries/photo_urb_str/galleries.html\">"), std::string::npos);
+    EXPECT_NE(all.find("<a href=\"galleries/digi_2d/galleries.html\">"), std::string::npos);
+    EXPECT_NE(street.find("Urban&amp;Rural \\ Street"), std::string::npos);
+    // Relative links, so a copy of the site works under any address.
+    for (const auto& picture : service.categories().back().pictures)
+        EXPECT_NE(street.find("<a href=\"../../pictures/street/" + picture.file +
+                              "\"><img src=\"../../samples/street/" + picture.file + "\""),
+                  std::string::npos)
+            << picture.file;
+    const auto res = get("/galleries/photo_urb_str2/galleries.html");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 404);
+
+    // A collection of three categories has the pages of its two after "All" only.
+    WallpaperService three({service.categories().begin(), service.categories().begin() + 3});
+    std::vector<std::string> galleries;
+    for (const std::string& path : three.sitePaths())
+        if (path.starts_with("/galleries"))
+            galleries.push_back(path);
+    EXPECT_EQ(galleries,
+              (std::vector<std::string>{"/galleries.html", "/galleries/digi_2d/galleries.html",
+                                        "/galleries/digi_3d_char/galleries.html"}));
+    EXPECT_FALSE(three.content("/galleries/digi_3d_obj/galleries.html", "http://h"));
 }

@@ -88,5 +88,10 @@ QByteArray drawDemoPicture(const QString& title, unsigned seed, bool bitmap)
         painter.drawText(QRect(40, h - 120, w - 80, 80), Qt::AlignLeft | Qt::AlignVCenter, title);
     }
     painter.end();
+    return encodePicture(image, bitmap);
+}
+
+QByteArray encodePicture(const QImage& image, bool bitmap)
+{
     return bitmap ? encodeAsBitmap(image) : encodeAsJpeg(image);
 }

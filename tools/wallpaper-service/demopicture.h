@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QImage;
+
 inline constexpr int DemoPictureWidth = 1280;
 inline constexpr int DemoPictureHeight = 800;
 
@@ -11,3 +13,7 @@ inline constexpr int DemoPictureHeight = 800;
 // Returns the encoded file: a 24-bit bitmap when bitmap is set, a JPEG otherwise. The same
 // arguments always give the same picture. Throws AppError when the JPEG can not be written.
 QByteArray drawDemoPicture(const QString& title, unsigned seed, bool bitmap);
+
+// image as the service sends it: a 24-bit bitmap when bitmap is set, a JPEG otherwise. Throws
+// AppError when the JPEG can not be written.
+QByteArray encodePicture(const QImage& image, bool bitmap);

@@ -2,7 +2,9 @@
 
 #include "demopicture.h"
 #include "httpserver.h"
+#include "pages.h"
 #include "safenames.h"
+#include "samples.h"
 
 #include <QString>
 
@@ -44,28 +46,6 @@ bool isPlainHost(const std::string& host)
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
     });
-}
-
-std::string htmlEscape(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string page(const std::string& title, const std::string& body)
-{
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +
-           "</title></head>\n<body><h1>" + title + "</h1>\n" + body + "</body></html>\n";
 }
 
 } // namespace
@@ -273,13 +253,11 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
             body += (path == "/profiles_new.tsl" ? c.name : c.code) + "\r\n";
         return ok(body, Text);
     }
-    if (path == "/profiles.html" || path == "/galleries.html") {
-        const bool galleries = path == "/galleries.html";
+    if (path == "/profiles.html") {
         std::string list = "<ul>\n";
         for (const auto& c : categories_)
-            list += "<li>" + (galleries ? "<a href=\"/preview/" + c.code + "\">" : std::string()) +
-                    htmlEscape(c.name) + (galleries ? "</a>" : "") + "</li>\n";
-        return ok(page(galleries ? "Galleries" : "Categories", list + "</ul>\n"), Html);
+            list += "<li>" + htmlEscape(c.name) + "</li>\n";
+        return ok(page("Categories", list + "</ul>\n"), Html);
     }
     if (path == "/")
         return ok(page("Tapestron wallpapers",
@@ -287,6 +265,11 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
                        "<li><a href=\"/profiles.html\">Categories</a></li>\n"
                        "<li><a href=\"/faq.html\">Questions</a></li>\n</ul>\n"),
                   Html);
+    if (path == "/galleries.html")
+        return ok(galleriesPage(categories_), Html);
+    for (std::size_t i = 1; i < categories_.size(); ++i)
+        if (const std::string gallery = galleryPath(i); !gallery.empty() && path == gallery)
+            return ok(galleryPage(categories_[i]), Html);
     if (path == "/faq.html")
         return ok(page("Questions",
                        "<p>This service offers wallpapers to Tapestron on this "
@@ -309,24 +292,75 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
         return ok(body, Text);
     }
     if (parts.size() == 2 && parts[0] == "preview") {
+        // Every sample, in the order of the pictures: the program shows the first four.
         std::string body;
-        const auto count = std::min<std::size_t>(4, category->pictures.size());
-        for (std::size_t i = 0; i < count; ++i)
-            body += pictures + category->pictures[i].file + "\r\n";
+        for (const auto& p : category->pictures)
+            body += base + "/samples/" + category->code + "/" + p.file + "\r\n";
         return ok(body, Text);
     }
-    if (parts.size() == 3 && parts[0] == "pictures") {
+    if (parts.size() == 3 && (parts[0] == "pictures" || parts[0] == "samples")) {
         // Only files of the listing are served; the request never names a file on disk.
         const auto picture = std::find_if(category->pictures.begin(), category->pictures.end(),
                                           [&](const auto& p) { return p.file == parts[2]; });
         if (picture == category->pictures.end())
             return {};
-        auto bytes = pictureBytes(*category, *picture);
+        auto bytes = parts[0] == "pictures" ? pictureBytes(*category, *picture)
+                                            : sampleBytes(*category, *picture);
         if (!bytes)
             return {};
         return Answer{200, pictureContentType(picture->file), *bytes};
     }
     return {};
+}
+
+std::vector<std::string> WallpaperService::sitePaths() const
+{
+    std::vector<std::string> paths{"/",
+                                   "/version",
+                                   "/wallpapers/cat.tsl",
+                                   "/profiles_new.tsl",
+                                   "/profiles.html",
+                                   "/galleries.html",
+                                   "/faq.html"};
+    for (std::size_t i = 0; i < categories_.size(); ++i) {
+        const ServiceCategory& category = categories_[i];
+        paths.push_back("/wallpapers/" + category.code);
+        paths.push_back("/preview/" + category.code);
+        if (std::string gallery = galleryPath(i); !gallery.empty())
+            paths.push_back(std::move(gallery));
+        for (const ServicePicture& picture : category.pictures) {
+            paths.push_back("/pictures/" + category.code + "/" + picture.file);
+            paths.push_back("/samples/" + category.code + "/" + picture.file);
+        }
+    }
+    return paths;
+}
+
+std::optional<std::string> WallpaperService::content(const std::string& path,
+                                                     const std::string& base)
+{
+    Answer a = answer(path, base);
+    if (a.status != 200)
+        return std::nullopt;
+    return std::move(a.body);
+}
+
+std::shared_ptr<const std::string> WallpaperService::sampleBytes(const ServiceCategory& category,
+                                                                 const ServicePicture& picture)
+{
+    const std::string key = "samples/" + category.code + "/" + picture.file;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto it = generated_.find(key); it != generated_.end())
+            return it->second;
+    }
+    const std::shared_ptr<const std::string> full = pictureBytes(category, picture);
+    if (!full)
+        return nullptr;
+    auto bytes = std::make_shared<const std::string>(makeSample(*full, picture.file));
+    std::lock_guard lock(mutex_);
+    // Made twice at the same moment, the first one made is kept: the bytes are the same.
+    return generated_.emplace(key, std::move(bytes)).first->second;
 }
 
 std::shared_ptr<const std::string> WallpaperService::pictureBytes(const ServiceCategory& category,

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -19,7 +20,8 @@ struct Response;
 } // namespace httplib
 
 // The local wallpaper service: plain HTTP with the category list, the category names, the
-// wallpaper list of each category, previews, the version, the pictures and a few small pages.
+// wallpaper list of each category, the preview lists and their samples, the version, the pictures,
+// the galleries and a few small pages.
 // Runs on its own threads between start() and stop(). start() and stop() belong to one controlling
 // thread; the other members may be called from any thread.
 
@@ -89,6 +91,13 @@ public:
     void setFault(const std::string& path, Fault fault);
     void clearFaults();
 
+    // Every path the service answers (with 200), in a stable order: what a copy of the site as
+    // plain files holds. A path the service learns to answer belongs here too.
+    std::vector<std::string> sitePaths() const;
+    // The body the service answers for path to a client that reached it at base (its lists name
+    // URLs below base), faults aside; none when the answer is not 200.
+    std::optional<std::string> content(const std::string& path, const std::string& base);
+
     // The requests received, oldest first (the last few thousand), whether answered or not.
     std::vector<RecordedRequest> requests() const;
     void clearRequests();
@@ -101,6 +110,8 @@ private:
     Answer answer(const std::string& path, const std::string& base);
     std::shared_ptr<const std::string> pictureBytes(const ServiceCategory& category,
                                                     const ServicePicture& picture);
+    std::shared_ptr<const std::string> sampleBytes(const ServiceCategory& category,
+                                                   const ServicePicture& picture);
     void hold(int ms);
 
     const std::vector<ServiceCategory> categories_;
@@ -112,6 +123,7 @@ private:
     std::string version_ = version::Number;
     std::map<std::string, Fault> faults_;
     std::vector<RecordedRequest> requests_;
-    std::map<std::string, std::shared_ptr<const std::string>> generated_; // "code/file" -> bytes
+    // "code/file" and "samples/code/file" -> bytes
+    std::map<std::string, std::shared_ptr<const std::string>> generated_;
     std::mutex generateMutex_; // one generated picture at a time, so none is made twice
 };
