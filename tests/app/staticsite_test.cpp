@@ -4,6 +4,7 @@
 #include "common/paths.h"
 #include "nginxsite.h"
 #include "online/preview.h"
+#include "online/update.h"
 #include "servicefixture.h"
 #include "testpictures.h"
 #include "windows/previewbox.h"
@@ -12,6 +13,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 
 #include <filesystem>
@@ -40,7 +42,14 @@ struct CollectionFolder {
 // running service gives it.
 class StaticSiteTest : protected CollectionFolder, public ServiceFixture {
 protected:
-    StaticSiteTest() : ServiceFixture(scanFolder(folder.path())) {}
+    StaticSiteTest() : ServiceFixture(scanFolder(folder.path()))
+    {
+        service.setVersion(NewVersion);
+        installProgramFile(TAPESTRON_EXECUTABLE); // the update check compares with its number
+    }
+
+    // Not the program's own number, so that the update check has something to offer.
+    static constexpr char NewVersion[] = "9.8.7.6";
 
     // What the user ends up with after one thing the program does against the service's address,
     // as bytes; each check asserts that it worked.
@@ -51,7 +60,8 @@ protected:
     std::vector<Check> checks()
     {
         return {{"an automatic step", [this] { return automaticStep(); }},
-                {"a preview load", [this] { return previewLoad(); }}};
+                {"a preview load", [this] { return previewLoad(); }},
+                {"an update check", [this] { return updateCheck(); }}};
     }
 
     QByteArray automaticStep()
@@ -84,6 +94,15 @@ protected:
         return shown;
     }
 
+    QByteArray updateCheck()
+    {
+        TForm6& prompt = *forms->Form6;
+        prompt.hide();
+        forms->Form1->Checkforprogramupdates1Click();
+        EXPECT_TRUE(prompt.Label1->text().contains(NewVersion));
+        return prompt.Label1->text().toUtf8();
+    }
+
     // Nothing kept from the last run: every check fetches what it shows.
     void forgetDownloads()
     {
@@ -102,6 +121,7 @@ protected:
         exporter.setProcessEnvironment(environment);
         exporter.start(QStringLiteral(TAPESTRON_SERVICE_EXECUTABLE),
                        {QStringLiteral("--export"), QString::fromStdString(into),
+                        QStringLiteral("--version-answer"), QString::fromLatin1(NewVersion),
                         QString::fromStdString(collection)});
         if (!exporter.waitForFinished(60000) || exporter.exitCode() != 0)
             return "the export failed: " + exporter.readAllStandardError().toStdString();
