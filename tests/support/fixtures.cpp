@@ -7,6 +7,7 @@
 #include "testpictures.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -31,6 +32,31 @@ std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial)
     }
     const std::optional<QColor> answer = colourAnswers.front();
     colourAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::askText(const QString& title, const QString& prompt,
+                                                const QString& initial)
+{
+    textQuestions.push_back(title + u'|' + prompt + u'|' + initial);
+    if (textAnswers.empty()) {
+        ADD_FAILURE() << "unexpected text question: " << prompt.toStdString();
+        throw std::runtime_error("no scripted answer");
+    }
+    const std::optional<QString> answer = textAnswers.front();
+    textAnswers.pop_front();
+    return answer;
+}
+
+QStringList ScriptedDialogs::chooseFiles(const QString& filter, bool several)
+{
+    fileDialogs.push_back(filter + (several ? QStringLiteral("|1") : QStringLiteral("|0")));
+    if (fileAnswers.empty()) {
+        ADD_FAILURE() << "unexpected file dialog";
+        return {};
+    }
+    const QStringList answer = fileAnswers.front();
+    fileAnswers.pop_front();
     return answer;
 }
 

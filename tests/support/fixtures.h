@@ -24,6 +24,9 @@ public:
     void showError(const QString& text) override { errors.push_back(text); }
     bool askYesNo(const QString& text) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
+    std::optional<QString> askText(const QString& title, const QString& prompt,
+                                   const QString& initial) override;
+    QStringList chooseFiles(const QString& filter, bool several) override;
 
     QStringList messages;
     QStringList errors;
@@ -33,6 +36,14 @@ public:
     // is Cancel); an opening with no answer left fails the test.
     std::vector<QColor> colourDialogs;
     std::deque<std::optional<QColor>> colourAnswers;
+    // Text questions as "title|prompt|initial", and the answers in order (nullopt is Cancel). A
+    // question with no answer left fails the test and throws, so a repeated question cannot loop.
+    QStringList textQuestions;
+    std::deque<std::optional<QString>> textAnswers;
+    // File dialogs as "filter|several" (1 or 0), and the files chosen in each (empty is Cancel);
+    // an opening with no answer left fails the test.
+    QStringList fileDialogs;
+    std::deque<QStringList> fileAnswers;
 };
 
 // A desktop that records what it is told, in order.
