@@ -204,7 +204,8 @@ void TForm7::AddWallpaper1Click()
 void TForm7::RemoveWallpaper1Click()
 {
     if (!editingFavourites()) {
-        ListBox1->removeSelected();
+        if (ListBox1->currentItem())
+            ListBox1->removeSelected();
         listChanged();
         return;
     }
@@ -212,7 +213,7 @@ void TForm7::RemoveWallpaper1Click()
     if (const QListWidgetItem* focused = ListBox1->currentItem();
         focused && isFavourite(focused->text()))
         platform::deleteFile(toStd(focused->text())); // one gone already is no reason to stop
-    qDeleteAll(ListBox1->selectedItems());
+    ListBox1->removeSelected();
     ListBox1->setEntries(RenumberFavourites(favouritesAmong(ListBox1->entries()), context.dialogs));
     listChanged();
 }

@@ -83,9 +83,49 @@ void PictureList::addEntries(const QStringList& paths)
 
 void PictureList::removeSelected()
 {
-    if (currentRow() < 0)
+    const QList<bool> selected = selectedRows();
+    const qsizetype first = selected.indexOf(true);
+    if (first < 0)
         return;
-    qDeleteAll(selectedItems());
+    QStringList kept;
+    for (int i = 0; i < count(); ++i)
+        if (!selected[i])
+            kept.append(item(i)->text());
+    // The entry that took the first removed one's place becomes current.
+    refill(kept, QList<bool>(kept.size()), int(first));
+}
+
+QList<bool> PictureList::selectedRows() const
+{
+    QList<bool> selected(count());
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        selected[index.row()] = true;
+    return selected;
+}
+
+// Changed entries go in all at once: taken out or put in one by one, each would move every entry
+// after it on screen, and a few thousand of them would take seconds. The entry at the top of the
+// view stays there.
+void PictureList::refill(const QStringList& texts, const QList<bool>& selected, int current)
+{
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    clear();
+    addItems(texts);
+    if (count() == 0)
+        return;
+    QItemSelection selection;
+    for (int row = 0; row < count(); ++row) {
+        if (!selected[row])
+            continue;
+        const int first = row;
+        while (row + 1 < count() && selected[row + 1])
+            ++row;
+        selection.select(model()->index(first, 0), model()->index(row, 0));
+    }
+    selectionModel()->select(selection, QItemSelectionModel::Select);
+    selectionModel()->setCurrentIndex(model()->index(std::clamp(current, 0, count() - 1), 0),
+                                      QItemSelectionModel::NoUpdate);
+    scrollTo(model()->index(std::min(top.row(), count() - 1), 0), PositionAtTop);
 }
 
 void PictureList::showPreview(const QString& path)
@@ -215,18 +255,24 @@ void PictureList::dropFiles(const QList<QUrl>& urls)
 // Each selected entry, reached from the top, is taken out and put back at the row under the point
 // as it is after the removal (at the end when the point is below the last entry), no longer
 // selected. An entry moved down leaves its row to the next one, which the walk has passed: of two
-// adjacent selected entries dragged down, only the first moves.
+// adjacent selected entries dragged down, only the first moves. The walk runs on the texts, and
+// the list takes its result at once.
 void PictureList::moveSelectedTo(QPoint point)
 {
     const QModelIndex under = indexAt(point);
-    const int pointRow = under.isValid() ? under.row() : -1;
-    for (int i = 0; i < count(); ++i) {
-        if (!item(i)->isSelected())
+    const qsizetype pointRow = under.isValid() ? under.row() : -1;
+    QStringList texts = entries();
+    QList<bool> selected = selectedRows();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (!selected[i])
             continue;
-        QListWidgetItem* moving = takeItem(i);
-        insertItem(pointRow >= 0 && pointRow < count() ? pointRow : count(), moving);
-        moving->setSelected(false);
+        const QString moving = texts.takeAt(i);
+        selected.removeAt(i);
+        const qsizetype at = pointRow >= 0 && pointRow < texts.size() ? pointRow : texts.size();
+        texts.insert(at, moving);
+        selected.insert(at, false);
     }
+    refill(texts, selected, currentRow());
 }
 
 void PictureList::keyPressEvent(QKeyEvent* event)

@@ -31,7 +31,7 @@ public:
     void setEntries(QStringList paths);
     // Adds paths, each in its alphabetical place or at the end, and makes the last entry current.
     void addEntries(const QStringList& paths);
-    // With an entry current, removes every selected entry.
+    // Removes every selected entry; the entry after the first one removed becomes current.
     void removeSelected();
 
     // The picture at path shown scaled in the preview box. Throws InvalidPictureError for a file
@@ -62,6 +62,8 @@ private:
     bool takesDrop(const QMimeData* data) const;
     void dropFiles(const QList<QUrl>& urls);
     void moveSelectedTo(QPoint point);
+    QList<bool> selectedRows() const;
+    void refill(const QStringList& texts, const QList<bool>& selected, int current);
     void entryChosen();
 
     Dialogs& dialogs_;

@@ -41,9 +41,9 @@ protected:
     }
     QPoint rowPoint(int row) { return list().visualItemRect(list().item(row)).center(); }
 
-    // A drag over the list, dropped at point when the list takes it (as the system does); whether
-    // it was taken, as a copy. Posted work is done before returning.
-    bool dragAndDrop(const QMimeData& data, QPoint point)
+    // A drag over the list, dropped at point when the list takes it (as the system does) unless
+    // told to stay; whether it was taken, as a copy. Posted work is done before returning.
+    bool dragAndDrop(const QMimeData& data, QPoint point, bool release = true)
     {
         const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
         QDragEnterEvent enter(point, actions, &data, Qt::LeftButton, {});
@@ -52,6 +52,8 @@ protected:
             return false;
         QDragMoveEvent move(point, actions, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(list().viewport(), &move);
+        if (!release)
+            return move.isAccepted();
         QDropEvent drop(point, actions, &data, Qt::LeftButton, {});
         QCoreApplication::sendEvent(list().viewport(), &drop);
         QCoreApplication::sendPostedEvents();
@@ -77,16 +79,14 @@ protected:
         mouse(list().viewport(), QEvent::MouseButtonRelease, rowPoint(row), Qt::NoButton);
     }
     // Opens the list's context menu as a right click does, and triggers an item when given one.
-    QMenu& menu(QAction* trigger = nullptr)
+    void menu(QAction* trigger = nullptr)
     {
         QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5},
                                 list().viewport()->mapToGlobal(QPoint(5, 5)));
         QCoreApplication::sendEvent(list().viewport(), &event);
-        QMenu& menu = *editor().PopupMenu1;
         if (trigger)
             trigger->trigger();
-        menu.hide();
-        return menu;
+        editor().PopupMenu1->hide();
     }
     // What the list's own drag of its selection carries.
     std::unique_ptr<QMimeData> ownDrag()
@@ -182,11 +182,9 @@ TEST_F(ProfileEditorTest, TheContextMenuAddsRemovesAndFollowsItsRules)
 {
     start();
     editor().openForEdit({bitmap("m.bmp")});
-    QMenu& opened = menu();
+    menu();
     EXPECT_TRUE(editor().AddWallpaper1->isEnabled());
     EXPECT_FALSE(editor().RemoveWallpaper1->isEnabled());
-    EXPECT_TRUE(editor().RandomSort1->isEnabled());
-    EXPECT_EQ(opened.actions().size(), 4);
 
     dialogs.fileAnswers = {{bitmap("z.bmp"), bitmap("a.bmp")}, {}};
     menu(editor().AddWallpaper1);
@@ -212,11 +210,7 @@ TEST_F(ProfileEditorTest, DraggingInsideTheListMovesTheSelectedEntries)
     start();
     editor().openForEdit({"C:\\a", "C:\\b", "C:\\c", "C:\\d"});
     select({0, 1});
-    const auto data = ownDrag();
-    QDragEnterEvent enter(rowPoint(2), Qt::CopyAction, data.get(), Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list().viewport(), &enter);
-    QDragMoveEvent over(rowPoint(2), Qt::CopyAction, data.get(), Qt::LeftButton, {});
-    QCoreApplication::sendEvent(list().viewport(), &over);
+    EXPECT_TRUE(dragAndDrop(*ownDrag(), rowPoint(2), false));
     EXPECT_EQ(list().currentRow(), 2);
     EXPECT_EQ(list().selectedItems().size(), 2);
 
@@ -348,7 +342,9 @@ TEST_F(ProfileEditorTest, CreateAsksForAUsableNameAndKeepsFavoritesFree)
         editor().openForCreate();
         click(0);
         dialogs.textAnswers = {name};
+        const qsizetype reported = dialogs.errors.size();
         editor().button1->click();
+        ASSERT_EQ(dialogs.errors.size(), reported + 1) << name.toStdString();
         EXPECT_TRUE(dialogs.errors.last().contains(name)) << dialogs.errors.last().toStdString();
         EXPECT_TRUE(editor().isVisible());
     };
@@ -358,7 +354,6 @@ TEST_F(ProfileEditorTest, CreateAsksForAUsableNameAndKeepsFavoritesFree)
     std::filesystem::remove_all(profile("").toStdString());
     writeFileBytes(profile("").chopped(1).toStdString(), "a file where the folder was");
     finishAs("fine");
-    EXPECT_EQ(dialogs.errors.size(), 5);
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 // Times the profile editor on a long profile, in the program's windows with a fresh APPDATA and
 // the built program folder: opening the current profile in edit mode (read, sorted, listed, the
 // caption set, the window shown and drawn), one picture added to the open list as a drop adds it,
-// "Random Sort", and "Finish" (the file written, the show list and both profile lists read again,
-// the list emptied).
+// "Random Sort", the first half of the entries dragged below the last one, every other entry
+// removed at once, and "Finish" (the file written, the show list and both profile lists read
+// again, the list emptied).
 //
 //   bench-profileeditor [--entries N] [--runs N]
 
@@ -19,12 +20,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,10 +41,11 @@ QStringList collection(int entries)
 {
     QStringList paths;
     for (int i = 0; i < entries; ++i)
-        paths.append(QStringLiteral("C:\\Users\\Someone\\Pictures\\%1\\IMG_%2.%3")
-                         .arg(i % 3 == 0 ? QStringLiteral("holiday 2023") : QStringLiteral("Garden"))
-                         .arg(i * 7919 % entries, 5, 10, QLatin1Char('0'))
-                         .arg(i % 2 == 0 ? QStringLiteral("jpg") : QStringLiteral("JPG")));
+        paths.append(
+            QStringLiteral("C:\\Users\\Someone\\Pictures\\%1\\IMG_%2.%3")
+                .arg(i % 3 == 0 ? QStringLiteral("holiday 2023") : QStringLiteral("Garden"))
+                .arg(i * 7919 % entries, 5, 10, QLatin1Char('0'))
+                .arg(i % 2 == 0 ? QStringLiteral("jpg") : QStringLiteral("JPG")));
     std::shuffle(paths.begin(), paths.end(), *QRandomGenerator::global());
     return paths;
 }
@@ -51,8 +56,20 @@ void settle()
     QCoreApplication::processEvents();
 }
 
+// The list's own drag of its selection, dropped below its last entry.
+void dropInside(PictureList& list)
+{
+    const std::unique_ptr<QMimeData> data(
+        list.model()->mimeData(list.selectionModel()->selectedIndexes()));
+    const QPoint below(5, list.viewport()->height() - 1);
+    QDragEnterEvent enter(below, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &enter);
+    QDropEvent drop(below, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QCoreApplication::sendEvent(list.viewport(), &drop);
+}
+
 struct Figures {
-    std::vector<double> open, add, shuffle, finish;
+    std::vector<double> open, add, shuffle, drag, remove, finish;
 };
 
 } // namespace
@@ -81,8 +98,8 @@ int main(int argc, char** argv)
     setenv("TAPESTRON_REGISTRY", (dir + "/registry.reg").c_str(), 1);
     QDir().mkpath(scratch.path() + "/appdata/Tapestron/Profiles");
     const QString name = QStringLiteral("long.tsl");
-    writeTextList(settingsFilePath(), {QStringLiteral("[CustomMode]"),
-                                       QStringLiteral("CurrentProfile=") + name});
+    writeTextList(settingsFilePath(),
+                  {QStringLiteral("[CustomMode]"), QStringLiteral("CurrentProfile=") + name});
 
     QApplication application(argc, argv);
     PrintingDialogs dialogs("bench-profileeditor");
@@ -111,11 +128,30 @@ int main(int argc, char** argv)
         settle();
         figures.shuffle.push_back(msSince(start));
 
+        PictureList& list = *editor.ListBox1;
+        list.clearSelection();
+        list.selectionModel()->select(
+            QItemSelection(list.model()->index(0, 0), list.model()->index(list.count() / 2, 0)),
+            QItemSelectionModel::Select);
+        start = Clock::now();
+        dropInside(list);
+        settle();
+        figures.drag.push_back(msSince(start));
+
+        list.clearSelection();
+        for (int i = 0; i < list.count(); i += 2)
+            list.item(i)->setSelected(true);
+        start = Clock::now();
+        editor.RemoveWallpaper1Click();
+        settle();
+        figures.remove.push_back(msSince(start));
+
+        const qsizetype kept = list.count();
         start = Clock::now();
         editor.button1Click();
         settle();
         figures.finish.push_back(msSince(start));
-        if (readTextList(profilePath(name)).size() != entries + 1 || editor.isVisible()) {
+        if (readTextList(profilePath(name)).size() != kept || editor.isVisible()) {
             std::fprintf(stderr, "bench-profileeditor: the profile was not saved\n");
             return 1;
         }
@@ -130,6 +166,8 @@ int main(int argc, char** argv)
     line("open in edit mode, shown and drawn", figures.open);
     line("one picture added in its place", figures.add);
     line("Random Sort", figures.shuffle);
+    line("half the entries dragged", figures.drag);
+    line("every other entry removed", figures.remove);
     line("Finish: saved, lists reloaded", figures.finish);
     return 0;
 }
