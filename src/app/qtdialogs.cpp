@@ -4,7 +4,9 @@
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -47,6 +49,22 @@ int messageBox(QMessageBox::Icon icon, const QString& text, QMessageBox::Standar
     return execAbove(box);
 }
 
+// "Bitmaps (*.bmp)|*.bmp|All|*.*" as Qt's filters "Bitmaps (*.bmp)", "All (*.*)": Qt reads the
+// patterns from the brackets at the end of each text, apart by blanks.
+QStringList nameFilters(const QString& filter)
+{
+    static const QRegularExpression shownPatterns(QStringLiteral("\\s*\\([^()]*\\)$"));
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString text = parts[i];
+        text.remove(shownPatterns);
+        filters.append(
+            QStringLiteral("%1 (%2)").arg(text, QString(parts[i + 1]).replace(u';', u' ')));
+    }
+    return filters;
+}
+
 } // namespace
 
 void QtDialogs::showMessage(const QString& text)
@@ -74,11 +92,24 @@ std::optional<QColor> QtDialogs::chooseColour(const QColor& initial)
     return dialog.selectedColor();
 }
 
-QStringList QtDialogs::chooseFiles(const QString& title, const QString& filter)
+std::optional<QString> QtDialogs::askText(const QString& title, const QString& prompt,
+                                          const QString& initial)
 {
-    QFileDialog dialog(askingWindow(), title, QString(), filter);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
+    QInputDialog dialog(askingWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(initial);
+    if (execAbove(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+QStringList QtDialogs::chooseFiles(const QString& title, const QString& filter, bool several)
+{
+    QFileDialog dialog(askingWindow(), title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    dialog.setNameFilters(nameFilters(filter));
     if (execAbove(dialog) != QDialog::Accepted)
         return {};
     QStringList files = dialog.selectedFiles();

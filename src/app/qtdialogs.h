@@ -10,5 +10,7 @@ public:
     void showError(const QString& text) override;
     bool askYesNo(const QString& text) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
-    QStringList chooseFiles(const QString& title, const QString& filter) override;
+    std::optional<QString> askText(const QString& title, const QString& prompt,
+                                   const QString& initial) override;
+    QStringList chooseFiles(const QString& title, const QString& filter, bool several) override;
 };

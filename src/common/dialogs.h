@@ -19,7 +19,13 @@ public:
     virtual bool askYesNo(const QString& text) = 0;
     // The colour dialog (solid colours, any colour allowed) opened on initial; nullopt on Cancel.
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
-    // The file-open dialog with its title and one filter ("Executables (*.exe)"): the full paths,
-    // with native separators, of the existing files the user picked; empty on Cancel.
-    virtual QStringList chooseFiles(const QString& title, const QString& filter) = 0;
+    // A one-line text question titled title, opened on initial; the text given, nullopt on Cancel.
+    virtual std::optional<QString> askText(const QString& title, const QString& prompt,
+                                           const QString& initial) = 0;
+    // The file-open dialog for existing files, titled title (empty: the system's own title).
+    // filter is pairs of "text|patterns", all joined by "|", patterns apart by ";"
+    // ("Bitmaps (*.bmp)|*.bmp|All|*.*"); several files may be chosen when several is set. There is
+    // no read-only option. The chosen files' full paths with the system's separators, in the
+    // dialog's order; empty on Cancel.
+    virtual QStringList chooseFiles(const QString& title, const QString& filter, bool several) = 0;
 };

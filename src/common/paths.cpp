@@ -53,11 +53,11 @@ bool isNameCharacter(QChar c)
            u == u'-' || u == u'_' || u == u'.' || u == u'~' || u == u'@' || u == u'+';
 }
 
-// Windows opens the device, not a file, for these names whatever the extension; refused on every
-// system so that a catalog works the same everywhere.
+// Windows opens the device, not a file, for these names whatever the extension, and it ignores
+// blanks before the extension.
 bool isDeviceName(const QString& name)
 {
-    const QString base = name.left(name.indexOf(u'.')).toUpper();
+    const QString base = name.left(name.indexOf(u'.')).trimmed().toUpper();
     if (base == QLatin1String("CON") || base == QLatin1String("PRN") ||
         base == QLatin1String("AUX") || base == QLatin1String("NUL"))
         return true;
@@ -76,10 +76,16 @@ bool isProgramFileName(const QString& name)
 
 } // namespace
 
+bool isValidFileName(const QString& name)
+{
+    static const QString reserved = QStringLiteral("\\/:*?\"<>|");
+    const auto allowed = [](QChar c) { return c.unicode() >= 32 && !reserved.contains(c); };
+    return !name.isEmpty() && name.size() <= 255 && !name.endsWith(u'.') && !name.endsWith(u' ') &&
+           std::all_of(name.begin(), name.end(), allowed) && !isDeviceName(name);
+}
+
 bool isSafeFileName(const QString& name)
 {
-    if (name.isEmpty() || name.size() > 128 || name.startsWith(u'.') || name.endsWith(u'.'))
-        return false;
-    return std::all_of(name.begin(), name.end(), isNameCharacter) && !isDeviceName(name) &&
-           !isProgramFileName(name);
+    return isValidFileName(name) && name.size() <= 128 && !name.startsWith(u'.') &&
+           std::all_of(name.begin(), name.end(), isNameCharacter) && !isProgramFileName(name);
 }

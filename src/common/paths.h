@@ -20,6 +20,12 @@ QString currentBitmapPath();
 // The file name without its folder.
 QString fileNameOf(const QString& path);
 
+// Whether Windows can keep a file of this name: 1 to 255 characters, none of \ / : * ? " < > | nor
+// a control character, not ending in a dot or a blank, and not a device name, also with an
+// extension ("CON", "lpt1.txt"). Judged the same on every system, so that what works on one works
+// on all.
+bool isValidFileName(const QString& name);
+
 // Whether name, which came from outside (the network, a list file), may become one file name
 // inside a folder of ours: 1 to 128 printable ASCII letters, digits and "-_.~@+", not starting or
 // ending with a dot, not a device name on any system ("CON", "lpt1.txt"), and, ignoring case, not

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "windows/formbase.h"
+#include "windows/picturelist.h"
 
-#include <QStringList>
-
-class QListWidget;
+class PreviewBox;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QMenu;
 class QPushButton;
+class SplitterBar;
 
-// The profile editor: puts together the list of pictures of a profile.
+// The profile editor: puts together the list of pictures of a profile, which "Finish" saves.
 class TForm7 : public FormBase {
     Q_OBJECT
 public:
@@ -15,16 +19,52 @@ public:
 
     TForm7(AppContext& context, Forms& forms);
 
-    // Opens the editor on an existing profile's entries, the first one focused.
+    // The placeholder picture in the preview box.
+    void FormCreate() override;
+    // Shown: topmost, the list's caption set. Hidden: no longer topmost, the preview box empty.
+    void setVisible(bool visible) override;
+
+    // Opens the editor on an existing profile's entries (alphabetically), the first one focused.
     void openForEdit(const QStringList& entries);
-    // Opens the editor for a new profile; "Finish" waits for the list to change.
+    // Opens the editor for a new profile on the list as it is; "Finish" waits for the list to
+    // change.
     void openForCreate();
 
     Mode mode() const { return mode_; }
+    // The favourites profile is what is edited: edit mode, the settings window not showing, and
+    // "favorites.tsl" chosen in the main window. Nothing can be added to it then, and removing an
+    // entry deletes its picture.
+    bool editingFavourites() const;
 
-    QListWidget* ListBox1;
+    void ListBox1Click();   // an entry was chosen: "Finish" by the entry count
+    void PopupMenu1Popup(); // the context menu opens: its items enabled by the rules
+    void AddWallpaper1Click();
+    void RemoveWallpaper1Click();
+    void RandomSort1Click();
+    void button1Click(); // "Finish"
+
+    QGroupBox* GroupBox1;
+    PreviewBox* Image1;
+    SplitterBar* Splitter1;
+    QGroupBox* GroupBox2;
+    PictureList* ListBox1;
+    QLabel* Label1;
+    QLabel* Label2;
     QPushButton* button1;
+    QMenu* PopupMenu1;
+    QAction* AddWallpaper1;
+    QAction* RemoveWallpaper1;
+    QAction* RandomSort1;
 
 private:
+    void layOutParts(int previewHeight);
+    void showCount();
+    void listChanged();
+    void enableFinishByCount();
+    void finishEdit();
+    void finishCreate();
+    void saveProfile(const QString& fileName);
+    void reloadShowList();
+
     Mode mode_ = Mode::Edit;
 };

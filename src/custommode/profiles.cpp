@@ -1,6 +1,7 @@
 #include "profiles.h"
 
 #include "common/collectfiles.h"
+#include "common/dialogs.h"
 #include "common/errors.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
@@ -75,3 +76,24 @@ QString currentProfileEntry()
 }
 
 QStringList readProfile(const QString& name) { return readTextList(profilePath(name)); }
+
+QString askProfileName(Dialogs& dialogs)
+{
+    QString name;
+    while (name.isEmpty())
+        name = dialogs
+                   .askText(QStringLiteral("Custom wallpaper show"),
+                            QStringLiteral("Please type profile name:"), QString())
+                   .value_or(QString());
+    return name;
+}
+
+QString newProfileFileName(const QString& name)
+{
+    if (!isValidFileName(name))
+        throw AppError(QStringLiteral("\"%1\" can not be the name of a profile: a name must not "
+                                      "hold \\ / : * ? \" < > |, end in a dot or a blank, or be a "
+                                      "device name such as CON, NUL, COM1 or LPT1.")
+                           .arg(name));
+    return name + QStringLiteral(".tsl");
+}

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class Dialogs;
+
 // Profiles: text list files "<name>.tsl" in UserDataDir\Profiles, one picture path per line, in
 // the order of the show.
 
@@ -34,3 +36,11 @@ QString currentProfileEntry();
 // The entries of the profile named name, for the show list. Throws AppError when it can not be
 // read.
 QStringList readProfile(const QString& name);
+
+// Asks for the name of a new profile ("Please type profile name:", titled "Custom wallpaper show")
+// until one is given; Cancel counts as no name.
+QString askProfileName(Dialogs& dialogs);
+
+// The file name of the new profile named name: name + ".tsl". Throws AppError naming it when name
+// can not be a file name on Windows, whatever the system.
+QString newProfileFileName(const QString& name);

@@ -179,8 +179,8 @@ void TForm11::Deactivateplugin1Click()
 void TForm11::BitBtn1Click()
 {
     // Only the name is kept: the program looks for the plug-in in its own "plugins" folder.
-    const QStringList picked = context.dialogs.chooseFiles(QStringLiteral("Select Plugin"),
-                                                           QStringLiteral("Executables (*.exe)"));
+    const QStringList picked = context.dialogs.chooseFiles(
+        QStringLiteral("Select Plugin"), QStringLiteral("Executables (*.exe)|*.exe"), true);
     for (const QString& path : picked) {
         const QString name = QFileInfo(path).fileName();
         pluginList().setEntry(name, PluginDisabled);

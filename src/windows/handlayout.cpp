@@ -1,9 +1,11 @@
 #include "handlayout.h"
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QStyleOption>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -42,7 +44,37 @@ private:
     QPointer<QTabWidget> tabs_;
 };
 
+// The application's style, with a group box's contents margin pixels from its sides.
+class GroupSideMarginStyle : public QProxyStyle {
+public:
+    explicit GroupSideMarginStyle(int margin)
+        : QProxyStyle(QApplication::style()->name()), margin_(margin)
+    {
+    }
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override
+    {
+        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control == CC_GroupBox && part == SC_GroupBoxContents) {
+            rect.setLeft(option->rect.left() + margin_);
+            rect.setRight(option->rect.right() - margin_);
+        }
+        return rect;
+    }
+
+private:
+    int margin_;
+};
+
 } // namespace
+
+void setGroupSideMargin(QGroupBox& group, int margin)
+{
+    auto* style = new GroupSideMarginStyle(margin);
+    style->setParent(&group);
+    group.setStyle(style);
+}
 
 void fitTabTexts(QTabWidget& tabs)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+class QGroupBox;
 class QLabel;
 class QString;
 class QTabWidget;
@@ -15,3 +16,7 @@ void fitTabTexts(QTabWidget& tabs);
 // caption, as in "Limit temp size to         wallpapers.", a few pixels clear of the text on either
 // side and at most width wide; after the caption's end when nothing follows textBefore.
 void placeInTextGap(QWidget& control, const QLabel& label, const QString& textBefore, int width);
+
+// Lets the contents of group reach within margin pixels of its left and right sides, where the
+// style would keep them further in.
+void setGroupSideMargin(QGroupBox& group, int margin);

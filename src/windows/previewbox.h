@@ -3,8 +3,9 @@
 #include <QFrame>
 #include <QImage>
 
-// A picture control of fixed size, in a sunken frame or none; it shows a box-sized preview as it
-// is.
+// A picture control in a sunken frame or none; it shows a box-sized preview as it is. A box may be
+// resized after its picture was made: the picture is then centred, or stretched over the box once
+// told so.
 class PreviewBox : public QFrame {
     Q_OBJECT
 public:
@@ -14,8 +15,11 @@ public:
 
     // The size previews are made for (the frame's inside).
     QSize boxSize() const { return size_; }
+    void setBoxSize(QSize size);
     const QImage& picture() const { return picture_; }
     void setPicture(const QImage& picture);
+    // A picture of another size than the box fills the box instead of sitting in its middle.
+    void setStretched(bool stretched);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -23,4 +27,5 @@ protected:
 private:
     QSize size_;
     QImage picture_;
+    bool stretched_ = false;
 };

@@ -69,4 +69,19 @@ TEST(SafeFileName, NamesThatLeaveTheFolderOpenADeviceOrHitOurOwnFilesAreRefused)
         EXPECT_FALSE(isSafeFileName(name)) << name.toStdString();
 }
 
+TEST(ValidFileName, WhatWindowsRefusesIsRefusedOnEverySystem)
+{
+    const QStringList kept{"summer",  "my pictures (2)", "caf\u00e9 & co",
+                           ".hidden", "console",         "COM10",
+                           "a.b.c",   "Favorites",       QString(255, u'a')};
+    for (const QString& name : kept)
+        EXPECT_TRUE(isValidFileName(name)) << name.toStdString();
+    const QStringList refused{"",          "a\\b",     "a/b",    "c:x",      "a*b",
+                              "a?b",       "a\"b",     "a<b",    "a>b",      "a|b",
+                              "tab\there", "dot.",     "blank ", "CON",      "nul",
+                              "Con.txt",   "lpt9.tar", "COM1",   "aux .log", QString(256, u'a')};
+    for (const QString& name : refused)
+        EXPECT_FALSE(isValidFileName(name)) << name.toStdString();
+}
+
 } // namespace

@@ -93,7 +93,7 @@ TEST_F(PluginManagerTest, AddedPluginsAreDisabledAndOnlyTheKnownOneActivates)
     start();
     const QString tool = tempPath("tool.exe");
     add({tool});
-    EXPECT_EQ(dialogs.fileDialogs, QStringList{"Select Plugin|Executables (*.exe)"});
+    EXPECT_EQ(dialogs.fileDialogs, QStringList{"Select Plugin|Executables (*.exe)|*.exe|1"});
     EXPECT_EQ(rows(), QStringList({"showopen.exe/enabled", "tool.exe/disabled"}));
     EXPECT_EQ(list(), ShowOpenSection + "[tool.exe]\r\nName=tool.exe\r\nStatus=disabled\r\n");
 

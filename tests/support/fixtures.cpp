@@ -7,6 +7,7 @@
 #include "testpictures.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -34,9 +35,23 @@ std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial)
     return answer;
 }
 
-QStringList ScriptedDialogs::chooseFiles(const QString& title, const QString& filter)
+std::optional<QString> ScriptedDialogs::askText(const QString& title, const QString& prompt,
+                                                const QString& initial)
 {
-    fileDialogs.push_back(title + u'|' + filter);
+    textQuestions.push_back(title + u'|' + prompt + u'|' + initial);
+    if (textAnswers.empty()) {
+        ADD_FAILURE() << "unexpected text question: " << prompt.toStdString();
+        throw std::runtime_error("no scripted answer");
+    }
+    const std::optional<QString> answer = textAnswers.front();
+    textAnswers.pop_front();
+    return answer;
+}
+
+QStringList ScriptedDialogs::chooseFiles(const QString& title, const QString& filter, bool several)
+{
+    fileDialogs.push_back(title + u'|' + filter +
+                          (several ? QStringLiteral("|1") : QStringLiteral("|0")));
     if (fileAnswers.empty()) {
         ADD_FAILURE() << "unexpected file dialog";
         return {};

@@ -25,7 +25,9 @@ public:
     void showError(const QString& text) override { errors.push_back(text); }
     bool askYesNo(const QString& text) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
-    QStringList chooseFiles(const QString& title, const QString& filter) override;
+    std::optional<QString> askText(const QString& title, const QString& prompt,
+                                   const QString& initial) override;
+    QStringList chooseFiles(const QString& title, const QString& filter, bool several) override;
 
     QStringList messages;
     QStringList errors;
@@ -35,7 +37,11 @@ public:
     // is Cancel); an opening with no answer left fails the test.
     std::vector<QColor> colourDialogs;
     std::deque<std::optional<QColor>> colourAnswers;
-    // The file dialog: each opening's title and filter, and the answers in order (empty is
+    // Text questions as "title|prompt|initial", and the answers in order (nullopt is Cancel). A
+    // question with no answer left fails the test and throws, so a repeated question cannot loop.
+    QStringList textQuestions;
+    std::deque<std::optional<QString>> textAnswers;
+    // File dialogs as "title|filter|several" (1 or 0), and the files chosen in each (empty is
     // Cancel); an opening with no answer left fails the test.
     QStringList fileDialogs;
     std::deque<QStringList> fileAnswers;

@@ -9,8 +9,8 @@
 
 namespace bench {
 
-// Dialogs for a benchmark's copy of the program: texts go to stderr, questions are answered no,
-// so nothing waits for a click, and file dialogs are cancelled.
+// Dialogs for a benchmark's copy of the program: texts go to stderr, questions are answered no or
+// cancelled, so nothing waits for a click.
 class PrintingDialogs : public Dialogs {
 public:
     explicit PrintingDialogs(const char* program) : program_(program) {}
@@ -22,7 +22,15 @@ public:
         return false;
     }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
-    QStringList chooseFiles(const QString&, const QString&) override { return {}; }
+    // A name question answered with Cancel: a caller that asks again until it gets a name would
+    // loop, so benchmarks do not reach one.
+    std::optional<QString> askText(const QString& title, const QString& prompt,
+                                   const QString&) override
+    {
+        print("question", title + QStringLiteral(": ") + prompt);
+        return std::nullopt;
+    }
+    QStringList chooseFiles(const QString&, const QString&, bool) override { return {}; }
 
 private:
     void print(const char* kind, const QString& text) const
