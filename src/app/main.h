@@ -140,6 +140,11 @@ public:
     // MainWindowOperations
     Mode showMode() const override;
     void setShowInterval(std::uint32_t period) override;
+    void startShow() override { StartShow(); }
+    void stopShow() override { StopShow(); }
+    void selectMode(Mode mode) override;
+    void runSelectedCategory() override { BitBtn6Click(); }
+    void runSelectedProfile() override { RunSelectedProfile(); }
     void clearPendingList() override;
     void fetchWallpaperWhenIdle() override;
     void reloadWallpaper() override;

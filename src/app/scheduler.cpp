@@ -204,6 +204,14 @@ void TForm1::SelectCustomMode()
     takeModeFromFile(*this, keys::CustomMode, Mode::Custom);
 }
 
+void TForm1::selectMode(Mode mode)
+{
+    if (mode == Mode::Auto)
+        SelectAutomaticMode();
+    else if (mode == Mode::Custom)
+        SelectCustomMode();
+}
+
 void TForm1::runStep(const std::function<void()>& step)
 {
     // Downloads keep the event loop running, so a tick or a reload can arrive in the middle of a

@@ -7,25 +7,11 @@
 #include "common/guard.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
-#include "common/strings.h"
 #include "common/timer.h"
 #include "custommode/profiles.h"
-#include "platform/files.h"
 #include "plugins/protocol.h"
 #include "wallpaper/picture.h"
 #include "windows/previewbox.h"
-
-namespace {
-
-void createUserFolders()
-{
-    // One level each, in order; a folder that can not be made shows later, where it is needed.
-    for (const QString& folder : {userDataDir(), userDataPath(QStringLiteral("Temp")),
-                                  userDataPath(QStringLiteral("Profiles"))})
-        platform::createDirectory(toStd(folder));
-}
-
-} // namespace
 
 void TForm1::FormCreate()
 {

@@ -89,3 +89,10 @@ bool isSafeFileName(const QString& name)
     return isValidFileName(name) && name.size() <= 128 && !name.startsWith(u'.') &&
            std::all_of(name.begin(), name.end(), isNameCharacter) && !isProgramFileName(name);
 }
+
+void createUserFolders()
+{
+    for (const QString& folder : {userDataDir(), userDataPath(QStringLiteral("Temp")),
+                                  userDataPath(QStringLiteral("Profiles"))})
+        platform::createDirectory(toStd(folder));
+}

@@ -17,6 +17,10 @@ QString settingsFilePath();
 // The bitmap the desktop shows while the program is in charge, "current.bmp" in userDataDir().
 QString currentBitmapPath();
 
+// userDataDir() and its folders "Temp" and "Profiles", each made (one level) where missing. A
+// folder that can not be made is not reported: it shows later, where it is needed.
+void createUserFolders();
+
 // The file name without its folder.
 QString fileNameOf(const QString& path);
 

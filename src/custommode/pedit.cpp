@@ -263,14 +263,13 @@ void TForm7::finishEdit()
     ListBox1->clear();
 }
 
-// The list stays for the next profile. "favorites" is kept for the favourites (a name of another
-// case is a profile of its own).
+// The list stays for the next profile.
 void TForm7::finishCreate()
 {
-    const QString name = askProfileName(context.dialogs);
-    if (name == QLatin1String("favorites"))
+    const std::optional<QString> fileName = askNewProfileFileName(context.dialogs);
+    if (!fileName)
         return;
-    saveProfile(newProfileFileName(name));
+    saveProfile(*fileName);
     forms.Form2->LoadSettings(settingsFilePath());
 }
 

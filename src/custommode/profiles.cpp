@@ -97,3 +97,11 @@ QString newProfileFileName(const QString& name)
                            .arg(name));
     return name + QStringLiteral(".tsl");
 }
+
+std::optional<QString> askNewProfileFileName(Dialogs& dialogs)
+{
+    const QString name = askProfileName(dialogs);
+    if (name == QLatin1String("favorites"))
+        return std::nullopt;
+    return newProfileFileName(name);
+}

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class Dialogs;
 
 // Profiles: text list files "<name>.tsl" in UserDataDir\Profiles, one picture path per line, in
@@ -44,3 +46,7 @@ QString askProfileName(Dialogs& dialogs);
 // The file name of the new profile named name: name + ".tsl". Throws AppError naming it when name
 // can not be a file name on Windows, whatever the system.
 QString newProfileFileName(const QString& name);
+
+// The file name of a new profile, asked for by askProfileName: nullopt for "favorites" (exactly so;
+// that name is kept for the favourites). Throws as newProfileFileName does.
+std::optional<QString> askNewProfileFileName(Dialogs& dialogs);

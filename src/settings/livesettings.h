@@ -21,6 +21,10 @@ public:
     // The change period of mode's "Reload every" value and unit; none while they make no period
     // (the period then stays as it was).
     virtual std::optional<std::uint32_t> showPeriod(Mode mode) const = 0;
+    // mode's "Reload every" value as typed and the index of its unit (-1 for none; Neither: "" and
+    // -1).
+    virtual QString reloadTimeText(Mode mode) const = 0;
+    virtual int reloadUnitIndex(Mode mode) const = 0;
     // The download cache's size limit as typed.
     virtual QString tempCacheLimit() const = 0;
 };

@@ -293,15 +293,35 @@ bool TForm2::checkForUpdatesAtStart() const { return CheckBox4->isChecked(); }
 
 std::optional<std::uint32_t> TForm2::showPeriod(Mode mode) const
 {
+    if (mode == Mode::Neither)
+        return std::nullopt;
+    return reloadPeriod(reloadTimeText(mode), reloadUnitIndex(mode));
+}
+
+QString TForm2::reloadTimeText(Mode mode) const
+{
     switch (mode) {
     case Mode::Auto:
-        return reloadPeriod(edit1->text(), ComboBox1->currentIndex());
+        return edit1->text();
     case Mode::Custom:
-        return reloadPeriod(edit7->text(), ComboBox4->currentIndex());
+        return edit7->text();
     case Mode::Neither:
         break;
     }
-    return std::nullopt;
+    return QString();
+}
+
+int TForm2::reloadUnitIndex(Mode mode) const
+{
+    switch (mode) {
+    case Mode::Auto:
+        return ComboBox1->currentIndex();
+    case Mode::Custom:
+        return ComboBox4->currentIndex();
+    case Mode::Neither:
+        break;
+    }
+    return -1;
 }
 
 QString TForm2::tempCacheLimit() const { return edit4->text(); }

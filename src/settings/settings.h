@@ -87,6 +87,8 @@ public:
     bool showAtProgramStart() const override;
     bool checkForUpdatesAtStart() const override;
     std::optional<std::uint32_t> showPeriod(Mode mode) const override;
+    QString reloadTimeText(Mode mode) const override;
+    int reloadUnitIndex(Mode mode) const override;
     QString tempCacheLimit() const override;
 
     QTabWidget* PageControl1;

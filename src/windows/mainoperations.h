@@ -17,6 +17,15 @@ public:
     virtual Mode showMode() const = 0;
     // The change timer's period; the countdown goes by it from the next tick on.
     virtual void setShowInterval(std::uint32_t period) = 0;
+    // The show started (StartShow) or stopped (StopShow), as the tray's "Start" and "Stop" do.
+    virtual void startShow() = 0;
+    virtual void stopShow() = 0;
+    // The mode switched as its menu item does; Neither changes nothing.
+    virtual void selectMode(Mode mode) = 0;
+    // The automatic page's "Select": its chosen category stored and a wallpaper of it set.
+    virtual void runSelectedCategory() = 0;
+    // The custom page's "Select": its chosen profile made current and its first picture set.
+    virtual void runSelectedProfile() = 0;
     // The next automatic step downloads the category's list afresh.
     virtual void clearPendingList() = 0;
     // A wallpaper of the chosen category now, or once the step under way has ended.

@@ -182,6 +182,7 @@ TEST_F(MainWindowTest, TheTrayMenuKeepsWorkingWhileTheSettingsOrAdvancedWindowIs
 
 TEST_F(MainWindowTest, RunWizardAsksFirst)
 {
+    writeIni("[General]\r\nDefaultMode=auto\r\n"); // not a first start: no wizard at once
     start();
     dialogs.answers = {false, true};
     main().RunWizzard1->trigger();
