@@ -147,8 +147,7 @@ QWidget* TForm4::buildOptionsPage()
     column->addWidget(modes);
     column->addWidget(line(
         page,
-        QStringLiteral(
-            "1) If you want the Tapestron to manage your desktop wallpapers, select "),
+        QStringLiteral("1) If you want the Tapestron to manage your desktop wallpapers, select "),
         true));
     RadioButton1 =
         new QRadioButton(QStringLiteral("Automatic Wallpaper Mode (Let Tapestron do the job)"));
@@ -162,9 +161,9 @@ QWidget* TForm4::buildOptionsPage()
                        "Settings section. Internet connection needed."),
         50);
     column->addWidget(Memo1);
-    column->addWidget(line(
-        page, QStringLiteral("2) If you want to make your own list(s) of Wallpapers, select"),
-        true));
+    column->addWidget(
+        line(page, QStringLiteral("2) If you want to make your own list(s) of Wallpapers, select"),
+             true));
     RadioButton2 =
         new QRadioButton(QStringLiteral("Custom Wallpaper Mode (Select your own wallpapers)"));
     column->addWidget(RadioButton2);
@@ -239,9 +238,9 @@ QWidget* TForm4::buildCustomOptions()
     placed(line(page, QStringLiteral("Wallpaper position options:"), false), 0, 60);
     ComboBox3 = positionList(page, 160, 57);
     Panel2 = originFields(page, 280, 57, Edit3, Edit4);
-    placed(line(page, QStringLiteral("To select images for custom wallpaper show, click Next!"),
-                true),
-           0, 86);
+    placed(
+        line(page, QStringLiteral("To select images for custom wallpaper show, click Next!"), true),
+        0, 86);
     return page;
 }
 

@@ -168,6 +168,7 @@ TEST_F(ShownDialogsTest, TheAdvancedOptionsReportAndColourDialogOpenAboveTheWind
 
 TEST_F(ShownDialogsTest, AReportWithNoWindowActiveGoesAboveTheWindowKeptOnTopOrStandsAlone)
 {
+    writeIni("[General]\r\nAutoRunAtStartup=0\r\n"); // not a first start: no wizard
     start();
     const auto report = [this] {
         runGuarded(context.dialogs, [] { throw std::runtime_error("Unable to write to x"); });

@@ -20,6 +20,7 @@ class ProgramWindowsTest : public WindowsFixture {};
 
 TEST_F(ProgramWindowsTest, TwelveWindowsExistHiddenWithTheirCaptions)
 {
+    writeIni("[General]\r\nAutoRunAtStartup=0\r\n"); // not a first start: no wizard
     Forms& f = start();
     const std::vector<std::pair<QWidget*, QString>> windows{
         {f.Form1.get(), "Tapestron - Windows Wallpaper Changer"},

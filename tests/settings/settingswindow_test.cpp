@@ -329,13 +329,14 @@ TEST_F(ShowAtStartTest, WithoutAutomaticRunASavedModeStopsTheShowAndWithoutAMode
     EXPECT_TRUE(main().Start1->isEnabled());
     EXPECT_FALSE(QFile::exists(currentBitmapPath()));
 
-    // The first run: no file, no mode, the show is neither started nor stopped (the mode switch
-    // of the start-up runs the change timer by itself).
+    // The first run: no file, no mode; the settings window neither starts nor stops the show, and
+    // the wizard, shown then, stops it.
     forms.reset();
     QFile::remove(settingsFilePath());
     start();
-    EXPECT_TRUE(main().Timer4->enabled());
-    EXPECT_TRUE(main().Stop1->isEnabled());
+    EXPECT_FALSE(main().Timer2->enabled());
+    EXPECT_FALSE(main().Timer4->enabled());
+    EXPECT_FALSE(main().Stop1->isEnabled());
     EXPECT_TRUE(main().Start1->isEnabled());
 }
 
