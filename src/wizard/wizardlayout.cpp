@@ -27,8 +27,7 @@ namespace {
 constexpr int ClientWidth = 465;
 constexpr int ClientHeight = 389;
 constexpr int Margin = 8;
-constexpr int PageWidth = ClientWidth - 2 * Margin;
-constexpr int OptionsHeight = 118;
+constexpr int OptionsHeight = 104;
 constexpr int ButtonTop = ClientHeight - 33;
 const QSize PreviewSize(453, 209);
 const QColor LinkBlue(Qt::blue);
@@ -125,7 +124,8 @@ TForm4::TForm4(AppContext& context, Forms& forms)
 
 QWidget* TForm4::buildOptionsPage()
 {
-    auto* page = new QWidget;
+    // Made inside the window, so that what is sized to its text is sized in the window's font.
+    auto* page = new QWidget(this);
     auto* column = new QVBoxLayout(page);
     column->setContentsMargins(Margin, Margin, Margin, ClientHeight - ButtonTop + Margin);
     column->setSpacing(4);
@@ -203,31 +203,29 @@ QWidget* TForm4::buildOptionsPage()
 
 QWidget* TForm4::buildAutomaticOptions()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(this);
     const QColor red(Qt::red);
-    // The first line is longer than the page is wide in bold: it wraps.
-    QLabel* please = line(page,
-                          QStringLiteral("Please check the options below. Select wallpaper "
-                                         "category and its position."),
-                          true, red);
-    please->setWordWrap(true);
-    please->setGeometry(0, 0, PageWidth, 28);
-    placed(line(page, QStringLiteral("When you are done, click Finish."), true, red), 0, 30);
+    placed(line(page,
+                QStringLiteral("Please check the options below. Select wallpaper category and its "
+                               "position."),
+                true, red),
+           0, 0);
+    placed(line(page, QStringLiteral("When you are done, click Finish."), true, red), 0, 16);
     CheckBox1 =
-        startBox(page, QStringLiteral("Start Automatic Wallpaper show at program startup"), 48);
-    placed(line(page, QStringLiteral("Select wallpaper category:"), false), 0, 74);
+        startBox(page, QStringLiteral("Start Automatic Wallpaper show at program startup"), 34);
+    placed(line(page, QStringLiteral("Select wallpaper category:"), false), 0, 60);
     ComboBox1 = new QComboBox(page);
-    ComboBox1->setGeometry(160, 71, 220, 21);
+    ComboBox1->setGeometry(160, 57, 220, 21);
     ComboBox1->setMaxVisibleItems(18);
-    placed(line(page, QStringLiteral("Wallpaper position options:"), false), 0, 98);
-    ComboBox2 = positionList(page, 160, 95);
-    Panel1 = originFields(page, 280, 95, Edit1, Edit2);
+    placed(line(page, QStringLiteral("Wallpaper position options:"), false), 0, 84);
+    ComboBox2 = positionList(page, 160, 81);
+    Panel1 = originFields(page, 280, 81, Edit1, Edit2);
     return page;
 }
 
 QWidget* TForm4::buildCustomOptions()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(this);
     const QColor red(Qt::red);
     placed(line(page, QStringLiteral("Please check the options below. Select wallpaper position."),
                 true, red),
@@ -246,7 +244,7 @@ QWidget* TForm4::buildCustomOptions()
 
 QWidget* TForm4::buildListPage()
 {
-    auto* page = new QWidget;
+    auto* page = new QWidget(this);
     GroupBox1 = new QGroupBox(QStringLiteral("Wallpaper Preview"), page);
     setGroupSideMargin(*GroupBox1, 1);
     Image1 = new PreviewBox(PreviewSize, GroupBox1);
