@@ -109,8 +109,6 @@ public:
     void runWhenIdle(std::function<void()> choice);
 
     // Automatic mode (mainauto.cpp).
-    // The program's one download: afterwards target exists only when the transfer succeeded.
-    void DownloadFile(const QString& url, const QString& target);
     // The catalog's pieces of the start-up: the code file refreshed and read into CategoryCodes;
     // the name file refreshed and the main window's category list filled from it (its error
     // when neither the file nor its backup can be read).

@@ -27,9 +27,9 @@ namespace {
 class MainDownloader final : public FileDownloader {
 public:
     explicit MainDownloader(HttpClient& client) : client_(client) {}
-    void DownloadFile(const QString& url, const QString& target) override
+    void DownloadFile(const QString& url, const QString& target, DownloadKind kind) override
     {
-        ::DownloadFile(client_, url, target);
+        ::DownloadFile(client_, url, target, kind);
     }
 
 private:
@@ -91,11 +91,6 @@ void TForm1::createHttpClient()
     IdHTTP1->setPump([] { QCoreApplication::processEvents(); });
 }
 
-void TForm1::DownloadFile(const QString& url, const QString& target)
-{
-    ::DownloadFile(*IdHTTP1, url, target);
-}
-
 QString TForm1::fetchFirstLine(const QString& url, const QString& target)
 {
     return ::FetchFirstLine(*IdHTTP1, url, target);
@@ -126,7 +121,7 @@ void TForm1::LoadCategoryCodes()
     MainDownloader http(*IdHTTP1);
     RefreshCatalogFile(http, dataPath(context, QStringLiteral("cat.tsl")),
                        dataPath(context, QStringLiteral("cat1.tsl")),
-                       QStringLiteral("/wallpapers/cat.tsl"));
+                       QStringLiteral("/wallpapers/cat.tsl"), CatalogLines::Codes);
     CategoryCodes = readCategoryCodes(dataPath(context, QStringLiteral("cat.tsl")));
 }
 
@@ -135,7 +130,7 @@ void TForm1::LoadCategoryNames()
     MainDownloader http(*IdHTTP1);
     RefreshCatalogFile(http, dataPath(context, QStringLiteral("profiles.tsl")),
                        dataPath(context, QStringLiteral("profiles1.tsl")),
-                       QStringLiteral("/profiles_new.tsl"));
+                       QStringLiteral("/profiles_new.tsl"), CatalogLines::Names);
     ComboBox2->clear();
     ComboBox2->addItems(readTextList(dataPath(context, QStringLiteral("profiles.tsl"))));
 }
@@ -165,13 +160,13 @@ void TForm1::RefreshCatalog()
         MainDownloader http(*IdHTTP1);
         RefreshCatalogFile(http, dataPath(context, QStringLiteral("cat.tsl")),
                            dataPath(context, QStringLiteral("cat1.tsl")),
-                           QStringLiteral("/wallpapers/cat.tsl"));
+                           QStringLiteral("/wallpapers/cat.tsl"), CatalogLines::Codes);
         ReloadPendingList(QStringLiteral("Can not retrive wallpaper lists. Check your Internet "
                                          "Connection or."),
                           true);
         RefreshCatalogFile(http, dataPath(context, QStringLiteral("profiles.tsl")),
                            dataPath(context, QStringLiteral("profiles1.tsl")),
-                           QStringLiteral("/profiles_new.tsl"));
+                           QStringLiteral("/profiles_new.tsl"), CatalogLines::Names);
         // The wizard fills its own list each time it is shown.
         const QStringList names = readTextList(dataPath(context, QStringLiteral("profiles.tsl")));
         refillKeepingChoice(*ComboBox2, names);

@@ -10,17 +10,49 @@
 
 #include <QFile>
 
+#include <algorithm>
+
+namespace {
+
+bool isUsableLine(const QString& line, CatalogLines lines)
+{
+    if (line.isEmpty())
+        return true;
+    if (lines == CatalogLines::Codes)
+        return isSafeFileName(line);
+    return line.size() <= MaxCategoryNameLength &&
+           std::all_of(line.begin(), line.end(), [](QChar c) { return c.isPrint(); });
+}
+
+} // namespace
+
+bool isUsableCatalog(const QString& path, CatalogLines lines)
+{
+    try {
+        const QStringList content = readTextList(path);
+        return std::any_of(content.begin(), content.end(),
+                           [](const QString& line) { return !line.isEmpty(); }) &&
+               std::all_of(content.begin(), content.end(),
+                           [lines](const QString& line) { return isUsableLine(line, lines); });
+    } catch (const AppError&) {
+        return false;
+    }
+}
+
 void RefreshCatalogFile(FileDownloader& http, const QString& path, const QString& backupPath,
-                        const QString& serverPath)
+                        const QString& serverPath, CatalogLines lines)
 {
     const QString download = path + QStringLiteral(".part");
     try {
-        http.DownloadFile(serviceBaseUrl() + serverPath, download);
-        if (platform::fileExists(toStd(download))) {
+        http.DownloadFile(serviceBaseUrl() + serverPath, download, DownloadKind::Text);
+        if (isUsableCatalog(download, lines)) {
             // Refused once a backup exists: the first good copy stays the fallback.
             platform::moveFileNoReplace(toStd(path), toStd(backupPath));
             if (!platform::moveFileReplacing(toStd(download), toStd(path)))
                 platform::deleteFile(toStd(download));
+        } else {
+            // An answer that is no catalog counts as no answer: the last good copy stays.
+            platform::deleteFile(toStd(download));
         }
         if (!platform::fileExists(toStd(path)))
             QFile::copy(backupPath, path);
@@ -69,7 +101,8 @@ void ReloadPendingList(FileDownloader& http, const QStringList& codes, QStringLi
         return;
     }
     const QString local = userDataPath(code);
-    http.DownloadFile(serviceBaseUrl() + QStringLiteral("/wallpapers/") + code, local);
+    http.DownloadFile(serviceBaseUrl() + QStringLiteral("/wallpapers/") + code, local,
+                      DownloadKind::Text);
     if (clearFirst)
         pending.clear();
     if (platform::fileExists(toStd(local))) {

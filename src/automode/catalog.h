@@ -11,12 +11,24 @@
 // How many category codes the program keeps; lines past this in the code file are ignored.
 inline constexpr int CategoryCodeCapacity = 50;
 
-// Refreshes one catalog file from the service's serverPath. The answer is downloaded beside the
-// file and replaces it only when the download succeeded, so a failed refresh keeps the last good
-// content. The first successful refresh keeps the previous content as backupPath, which never
-// changes after; a missing file is brought back from the backup. Never throws.
+// What the lines of a catalog file hold: the category codes, or the names shown for them.
+enum class CatalogLines { Codes, Names };
+
+// The longest category name a catalog may hold.
+inline constexpr int MaxCategoryNameLength = 256;
+
+// Whether the file at path is a catalog of lines: at least one line that is not empty, and every
+// line empty (a category the service leaves out) or else a code isSafeFileName accepts, or a name
+// of at most MaxCategoryNameLength printable characters. False when the file can not be read.
+bool isUsableCatalog(const QString& path, CatalogLines lines);
+
+// Refreshes one catalog file of lines from the service's serverPath. The answer is downloaded
+// beside the file and replaces it only when the download succeeded and isUsableCatalog accepts
+// it, so a failed refresh or a garbled answer keeps the last good content. The first accepted
+// refresh keeps the previous content as backupPath, which never changes after; a missing file is
+// brought back from the backup. Never throws.
 void RefreshCatalogFile(FileDownloader& http, const QString& path, const QString& backupPath,
-                        const QString& serverPath);
+                        const QString& serverPath, CatalogLines lines);
 
 // The code file's lines, padded with null codes to CategoryCodeCapacity entries; all null when the
 // file can not be read. An empty line stays an empty code that is not null: the category is there

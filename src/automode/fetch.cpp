@@ -128,7 +128,7 @@ private:
         const QString local = userDataPath(code);
         if (!platform::fileExists(toStd(local)))
             host_.http().DownloadFile(serviceBaseUrl() + QStringLiteral("/wallpapers/") + code,
-                                      local);
+                                      local, DownloadKind::Text);
         QStringList& pending = host_.pendingList();
         if (pending.isEmpty())
             pending = readTextList(local);
@@ -164,7 +164,7 @@ private:
 
     void fetchBitmap()
     {
-        host_.http().DownloadFile(entry_.url, bmp_);
+        host_.http().DownloadFile(entry_.url, bmp_, DownloadKind::Picture);
         QImage picture = loadPicture(bmp_);
         captionBitmap(picture, entry_.caption, bmp_);
         setCurrent(std::move(picture));
@@ -177,7 +177,7 @@ private:
         std::exception_ptr failure;
         std::optional<QImage> picture;
         try {
-            host_.http().DownloadFile(entry_.url, jpg_);
+            host_.http().DownloadFile(entry_.url, jpg_, DownloadKind::Picture);
             ConvertJpegToBitmapFile(jpg_, bmp_);
             picture = loadPicture(bmp_);
             captionBitmap(*picture, entry_.caption, bmp_);

@@ -10,16 +10,16 @@ constexpr std::chrono::milliseconds ConnectTimeout{1000};
 
 } // namespace
 
-void DownloadFile(HttpClient& http, const QString& url, const QString& target)
+void DownloadFile(HttpClient& http, const QString& url, const QString& target, DownloadKind kind)
 {
     http.setConnectTimeout(ConnectTimeout);
-    http.get(url, target);
+    http.get(url, target, kind);
 }
 
 QString FetchFirstLine(HttpClient& http, const QString& url, const QString& target)
 {
     http.setConnectTimeout(ConnectTimeout);
-    if (http.get(url, target) != HttpClient::Result::Ok)
+    if (http.get(url, target, DownloadKind::Text) != HttpClient::Result::Ok)
         return {};
     QFile file(target);
     if (!file.open(QIODevice::ReadOnly))
@@ -33,5 +33,5 @@ QString FetchFirstLine(HttpClient& http, const QString& url, const QString& targ
 
 void DoDownload(HttpClient& http, const QString& url, const QString& target)
 {
-    http.get(url, target);
+    http.get(url, target, DownloadKind::Text);
 }

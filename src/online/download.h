@@ -10,8 +10,10 @@
 // before is gone, and a failed request, or one made while the client is busy (from inside its
 // pump), leaves no target at all.
 
-// Fetches url into target. Connect timeout 1000 ms.
-void DownloadFile(HttpClient& http, const QString& url, const QString& target);
+// Fetches url into target within the client's limits for kind. Connect timeout 1000 ms.
+void DownloadFile(HttpClient& http, const QString& url, const QString& target, DownloadKind kind);
+
+// The two below fetch text files.
 
 // The first line of the body (the line end removed; a line ends at CR, LF or CR LF), or "" on
 // any failure, for an empty body, and for a first line longer than MaxFirstLineLength characters

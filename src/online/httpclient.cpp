@@ -7,7 +7,9 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -20,6 +22,9 @@ using Clock = std::chrono::steady_clock;
 
 // The longest the client waits on the network before the pump runs again.
 constexpr int SliceMs = 50;
+
+constexpr std::int64_t KiB = 1024;
+constexpr std::int64_t MiB = 1024 * KiB;
 
 template <auto Free> struct CurlDeleter {
     template <typename T> void operator()(T* handle) const { Free(handle); }
@@ -88,14 +93,51 @@ std::optional<std::string> checkedUrl(const QString& url)
     return part(CURLUPART_URL);
 }
 
+// Whether a transfer keeps up its least rate: the bytes that arrived over the last period, judged
+// from samples taken at a fraction of the period, so the history stays a few entries long.
+class RateGuard {
+public:
+    RateGuard(const TransferLimits& limits, Clock::time_point start)
+        : minPerSecond_(limits.minBytesPerSecond), period_(limits.slowPeriod)
+    {
+        samples_.push_back({start, 0});
+    }
+
+    bool tooSlow(Clock::time_point now, std::int64_t arrived)
+    {
+        if (minPerSecond_ <= 0 || period_.count() <= 0)
+            return false;
+        if (now - samples_.back().at >= period_ / SamplesPerPeriod)
+            samples_.push_back({now, arrived});
+        const Clock::time_point from = now - period_;
+        // The newest sample at least a period old is the one to measure from.
+        while (samples_.size() > 1 && samples_[1].at <= from)
+            samples_.pop_front();
+        if (samples_.front().at > from)
+            return false; // less than a period has passed
+        return (arrived - samples_.front().arrived) * 1000 < minPerSecond_ * period_.count();
+    }
+
+private:
+    static constexpr int SamplesPerPeriod = 16;
+    struct Sample {
+        Clock::time_point at;
+        std::int64_t arrived;
+    };
+    std::int64_t minPerSecond_;
+    std::chrono::milliseconds period_;
+    std::deque<Sample> samples_;
+};
+
 // What one request has seen so far; the curl callbacks only record, the loop reports.
 struct Transfer {
     CURL* easy;
     platform::ExclusiveFile& file;
-    Clock::time_point lastActivity = Clock::now();
+    std::int64_t maxBytes;
     long status = 0; // of the final answer, once its headers are complete
     curl_off_t expected = -1;
-    curl_off_t received = 0;
+    curl_off_t received = 0;  // of the body
+    std::int64_t arrived = 0; // of the whole answer, its head included
     bool begun = false;
     curl_off_t reported = -1;
 };
@@ -104,7 +146,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
 {
     Transfer& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
-    transfer.lastActivity = Clock::now();
+    transfer.arrived += static_cast<std::int64_t>(length);
     const std::string_view line(data, length);
     if (transfer.status == 0 && (line == "\r\n" || line == "\n")) {
         long code = 0;
@@ -114,6 +156,10 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
             transfer.status = code;
             curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T,
                               &transfer.expected);
+            // Refused before a byte of the body is read; returning less than length ends the
+            // transfer with a write error.
+            if (transfer.expected > transfer.maxBytes)
+                return 0;
         }
     }
     return length;
@@ -123,10 +169,12 @@ std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user)
 {
     Transfer& transfer = *static_cast<Transfer*>(user);
     const std::size_t length = size * count;
-    transfer.lastActivity = Clock::now();
-    // The body of an error page or a redirect is not what was asked for: returning less than
-    // length ends the transfer with a write error.
-    if (!isSuccess(transfer.status) || !transfer.file.write(data, length))
+    transfer.arrived += static_cast<std::int64_t>(length);
+    // The body of an error page or a redirect is not what was asked for, and a body past the
+    // limit is cut off there.
+    if (!isSuccess(transfer.status) ||
+        transfer.received + static_cast<curl_off_t>(length) > transfer.maxBytes ||
+        !transfer.file.write(data, length))
         return 0;
     transfer.received += static_cast<curl_off_t>(length);
     return length;
@@ -175,11 +223,12 @@ struct HttpClient::Impl {
     std::function<void()> pump;
     HttpProgress* progress = nullptr;
     std::chrono::milliseconds connectTimeout{0};
-    std::chrono::milliseconds stallTimeout{std::chrono::seconds(30)};
+    std::array<TransferLimits, 2> limits{defaultTransferLimits(DownloadKind::Text),
+                                         defaultTransferLimits(DownloadKind::Picture)};
     bool busy = false;
 
     Impl();
-    bool run(const std::string& url, platform::ExclusiveFile& file);
+    bool run(const std::string& url, platform::ExclusiveFile& file, TransferLimits bounds);
     void report(Transfer& transfer);
 };
 
@@ -214,9 +263,11 @@ HttpClient::Impl::Impl()
     setOption(h, CURLOPT_WRITEFUNCTION, onBody);
 }
 
-bool HttpClient::Impl::run(const std::string& url, platform::ExclusiveFile& file)
+// The limits are a copy: a pump that sets new ones changes the requests that follow.
+bool HttpClient::Impl::run(const std::string& url, platform::ExclusiveFile& file,
+                           TransferLimits bounds)
 {
-    Transfer transfer{easy.get(), file};
+    Transfer transfer{easy.get(), file, bounds.maxBytes};
     CURL* h = easy.get();
     if (curl_easy_setopt(h, CURLOPT_URL, url.c_str()) != CURLE_OK ||
         curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeout.count())) !=
@@ -229,7 +280,8 @@ bool HttpClient::Impl::run(const std::string& url, platform::ExclusiveFile& file
         return false;
     // A copy, so a pump that sets a new pump does not destroy the one running.
     const std::function<void()> pumpNow = pump;
-    const std::chrono::milliseconds stallLimit = stallTimeout;
+    const Clock::time_point start = Clock::now();
+    RateGuard rate(bounds, start);
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
@@ -237,7 +289,9 @@ bool HttpClient::Impl::run(const std::string& url, platform::ExclusiveFile& file
         report(transfer);
         if (running == 0)
             break;
-        if (Clock::now() - transfer.lastActivity >= stallLimit)
+        const Clock::time_point now = Clock::now();
+        if (rate.tooSlow(now, transfer.arrived) ||
+            (bounds.totalTime.count() > 0 && now - start >= bounds.totalTime))
             return false;
         curl_multi_poll(multi.get(), nullptr, 0, SliceMs, nullptr);
         if (pumpNow)
@@ -274,13 +328,25 @@ void HttpClient::setConnectTimeout(std::chrono::milliseconds timeout)
 {
     impl_->connectTimeout = timeout;
 }
-void HttpClient::setStallTimeout(std::chrono::milliseconds timeout)
+void HttpClient::setLimits(DownloadKind kind, const TransferLimits& limits)
 {
-    impl_->stallTimeout = timeout;
+    impl_->limits[static_cast<std::size_t>(kind)] = limits;
+}
+TransferLimits HttpClient::limits(DownloadKind kind) const
+{
+    return impl_->limits[static_cast<std::size_t>(kind)];
 }
 bool HttpClient::busy() const { return impl_->busy; }
 
-HttpClient::Result HttpClient::get(const QString& url, const QString& target)
+TransferLimits defaultTransferLimits(DownloadKind kind)
+{
+    using std::chrono::seconds;
+    if (kind == DownloadKind::Text)
+        return {8 * MiB, KiB, seconds(30), seconds(60)};
+    return {1024 * MiB, KiB, seconds(30), seconds(0)};
+}
+
+HttpClient::Result HttpClient::get(const QString& url, const QString& target, DownloadKind kind)
 {
     Impl& d = *impl_;
     const std::string path = toStd(target);
@@ -299,7 +365,7 @@ HttpClient::Result HttpClient::get(const QString& url, const QString& target)
     bool whole = false;
     {
         const BusyScope busy(d.busy);
-        whole = d.run(*address, *file);
+        whole = d.run(*address, *file, d.limits[static_cast<std::size_t>(kind)]);
     }
     file.reset(); // Windows moves no file that is open
     if (whole && platform::moveFileReplacing(partial, path))

@@ -50,7 +50,7 @@ QImage loadSample(HttpClient& http, const QString& url)
     if (!file)
         throw AppError(QStringLiteral("The sample \"%1\" is not fetched.").arg(url));
     if (!platform::fileExists(toStd(*file)))
-        DownloadFile(http, url, *file);
+        DownloadFile(http, url, *file, DownloadKind::Picture);
     try {
         std::optional<QImage> sample = LoadPictureAsBitmap(*file);
         if (!sample)

@@ -207,8 +207,11 @@ TEST_F(PreviewWindowTest, AListThatDoesNotComeShowsThePlaceholderAndKeepsTheLast
     QDir().mkpath(userData() + "/Preview");
     writeFileBytes((userData() + "/Preview/3d-scenes").toStdString(), "the last list\r\n");
     start();
-    // A server that takes the request and then says nothing: the stall limit ends the wait.
-    forms->mainWindow().http().setStallTimeout(std::chrono::milliseconds(300));
+    // A server that takes the request and then says nothing: the rate limit ends the wait.
+    HttpClient& http = forms->mainWindow().http();
+    TransferLimits limits = http.limits(DownloadKind::Text);
+    limits.slowPeriod = std::chrono::milliseconds(300);
+    http.setLimits(DownloadKind::Text, limits);
     service.setFault("/preview/3d-scenes", Fault::closeWithoutResponse(20000));
     const auto began = std::chrono::steady_clock::now();
     preview(4);

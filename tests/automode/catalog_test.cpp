@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
+
 namespace {
 
 class CatalogTest : public AppFixture {
@@ -23,7 +25,8 @@ protected:
     }
     void refreshCodes()
     {
-        RefreshCatalogFile(http, data("cat.tsl"), data("cat1.tsl"), "/wallpapers/cat.tsl");
+        RefreshCatalogFile(http, data("cat.tsl"), data("cat1.tsl"), "/wallpapers/cat.tsl",
+                           CatalogLines::Codes);
     }
     void selectCategory(int index)
     {
@@ -63,6 +66,46 @@ TEST_F(CatalogTest, TheFirstGoodRefreshKeepsTheInstalledCopyAsTheOnlyBackup)
     EXPECT_EQ(bytesOf(data("cat.tsl")), "three\r\n");
     EXPECT_EQ(bytesOf(data("cat1.tsl")), installed);
     EXPECT_FALSE(QFile::exists(data("cat.tsl.part")));
+}
+
+TEST_F(CatalogTest, AnAnswerThatIsNoCatalogKeepsTheLastGoodCopyAndMakesNoBackup)
+{
+    const QByteArray installed = bytesOf(data("cat.tsl"));
+    const auto refusedCodes = {
+        QByteArray(""), QByteArray("\r\n\r\n"), QByteArray("all\r\n../evil\r\n"),
+        QByteArray("all\r\nsettings.ini\r\n"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)};
+    for (const QByteArray& body : refusedCodes) {
+        http.bodies[catUrl] = body;
+        refreshCodes();
+        EXPECT_EQ(bytesOf(data("cat.tsl")), installed) << body.toStdString();
+        EXPECT_FALSE(QFile::exists(data("cat1.tsl")));
+        EXPECT_FALSE(QFile::exists(data("cat.tsl.part")));
+    }
+    // A category the service leaves out is an empty line among usable codes.
+    http.bodies[catUrl] = "one\r\n\r\ntwo\r\n";
+    refreshCodes();
+    EXPECT_EQ(bytesOf(data("cat.tsl")), "one\r\n\r\ntwo\r\n");
+    EXPECT_EQ(bytesOf(data("cat1.tsl")), installed);
+    http.bodies[catUrl] = "";
+    refreshCodes();
+    EXPECT_EQ(bytesOf(data("cat.tsl")), "one\r\n\r\ntwo\r\n");
+    EXPECT_EQ(bytesOf(data("cat1.tsl")), installed);
+
+    // Names are shown, not used as files: any printable line of a sensible length will do.
+    const QString namesUrl = serviceBaseUrl() + "/profiles_new.tsl";
+    const auto refreshNames = [&](const QByteArray& body) {
+        http.bodies[namesUrl] = body;
+        RefreshCatalogFile(http, data("profiles.tsl"), data("profiles1.tsl"), "/profiles_new.tsl",
+                           CatalogLines::Names);
+        return bytesOf(data("profiles.tsl"));
+    };
+    const QByteArray names = "All\r\nDigital Art \\ 2D\r\n";
+    EXPECT_EQ(refreshNames(names), names);
+    for (const QByteArray& body :
+         {QByteArray(""), QByteArray("All\r\n\x01\x02\x7f\r\n"), QByteArray(257, 'n')})
+        EXPECT_EQ(refreshNames(body), names) << body.left(20).toStdString();
+    EXPECT_TRUE(std::all_of(http.kinds.begin(), http.kinds.end(),
+                            [](DownloadKind kind) { return kind == DownloadKind::Text; }));
 }
 
 TEST_F(CatalogTest, AMissingCatalogComesBackFromItsBackupWhenTheServiceFails)

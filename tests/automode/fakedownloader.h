@@ -11,9 +11,10 @@
 // (no target file afterwards). Every asked url is kept in order.
 class FakeDownloader : public FileDownloader {
 public:
-    void DownloadFile(const QString& url, const QString& target) override
+    void DownloadFile(const QString& url, const QString& target, DownloadKind kind) override
     {
         requested.append(url);
+        kinds.append(kind);
         QFile file(target);
         if (!bodies.contains(url) || !file.open(QIODevice::WriteOnly)) {
             QFile::remove(target);
@@ -26,4 +27,5 @@ public:
 
     QMap<QString, QByteArray> bodies;
     QStringList requested;
+    QList<DownloadKind> kinds; // of each request, in the same order
 };

@@ -281,6 +281,13 @@ TEST_F(FetchTest, AJpegIsConvertedCachedAndItsDownloadRemoved)
         EXPECT_EQ(QImage(cached(name)).size(), QSize(300, 180)) << name.toStdString();
         EXPECT_FALSE(QFile::exists(userDataPath("Temp/" + name + ".jpg")));
     }
+    // The list is bounded as a text file, the pictures as pictures.
+    const FakeDownloader& asked = host.downloader;
+    ASSERT_EQ(asked.kinds.size(), asked.requested.size());
+    for (qsizetype i = 0; i < asked.requested.size(); ++i)
+        EXPECT_EQ(asked.kinds.at(i),
+                  asked.requested.at(i) == listUrl() ? DownloadKind::Text : DownloadKind::Picture)
+            << asked.requested.at(i).toStdString();
 }
 
 TEST_F(FetchTest, APictureThatDoesNotDecodeFailsAndStaysInTheList)

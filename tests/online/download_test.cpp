@@ -45,7 +45,7 @@ protected:
 TEST_F(Download, SuccessLeavesExactlyTheBodyInPlaceOfTheOldContent)
 {
     writeFileBytes(dir.file("target"), std::string(100000, 'x'));
-    DownloadFile(http, url("/wallpapers/cat.tsl"), target());
+    DownloadFile(http, url("/wallpapers/cat.tsl"), target(), DownloadKind::Text);
     EXPECT_EQ(readFileBytes(dir.file("target")), catalog());
 
     writeFileBytes(dir.file("target"), std::string(100000, 'x'));
@@ -70,7 +70,7 @@ TEST_F(Download, EmptyBodyGivesAnEmptyFileAndAnEmptyFirstLine)
     empty.start();
     const QString list = QString::fromStdString(empty.baseUrl() + "/wallpapers/cat.tsl");
     writeFileBytes(dir.file("target"), "old");
-    DownloadFile(http, list, target());
+    DownloadFile(http, list, target(), DownloadKind::Text);
     ASSERT_TRUE(exists());
     EXPECT_EQ(readFileBytes(dir.file("target")), "");
     EXPECT_EQ(FetchFirstLine(http, list, target("line")), "");
@@ -81,7 +81,7 @@ TEST_F(Download, ErrorAnswerLeavesNoTargetEvenWhereAnOldOneWas)
 {
     service.setFault("/version", Fault::notFound());
     writeFileBytes(dir.file("target"), "old");
-    DownloadFile(http, url("/version"), target());
+    DownloadFile(http, url("/version"), target(), DownloadKind::Text);
     EXPECT_FALSE(exists());
 
     // The error page is not taken for the body, nor the old file for the answer.
@@ -97,7 +97,7 @@ TEST_F(Download, ErrorAnswerLeavesNoTargetEvenWhereAnOldOneWas)
 TEST_F(Download, RedirectIsAFailureAndNotFollowed)
 {
     service.setFault("/version", Fault::redirect("/profiles_new.tsl"));
-    DownloadFile(http, url("/version"), target());
+    DownloadFile(http, url("/version"), target(), DownloadKind::Text);
     EXPECT_FALSE(exists());
     EXPECT_EQ(FetchFirstLine(http, url("/version"), target()), "");
     for (const auto& request : service.requests())
@@ -107,7 +107,7 @@ TEST_F(Download, RedirectIsAFailureAndNotFollowed)
 TEST_F(Download, CutBodyIsAFailure)
 {
     service.setFault("/wallpapers/cat.tsl", Fault::cutBody());
-    DownloadFile(http, url("/wallpapers/cat.tsl"), target());
+    DownloadFile(http, url("/wallpapers/cat.tsl"), target(), DownloadKind::Text);
     EXPECT_FALSE(exists());
 
     DoDownload(http, url("/wallpapers/cat.tsl"), target());
@@ -121,7 +121,7 @@ TEST_F(Download, ServerThatClosesWithoutAnswerIsWaitedForThenAFailure)
     service.setFault("/version", Fault::closeWithoutResponse(1500));
     writeFileBytes(dir.file("target"), "old");
     const auto started = Clock::now();
-    DownloadFile(http, url("/version"), target());
+    DownloadFile(http, url("/version"), target(), DownloadKind::Text);
     EXPECT_GE(Clock::now() - started, std::chrono::milliseconds(1400));
     EXPECT_FALSE(exists());
 }
@@ -129,13 +129,13 @@ TEST_F(Download, ServerThatClosesWithoutAnswerIsWaitedForThenAFailure)
 TEST_F(Download, UncreatableTargetSendsNoRequest)
 {
     const QString missing = QString::fromStdString(dir.file("missing/target"));
-    DownloadFile(http, url("/version"), missing);
+    DownloadFile(http, url("/version"), missing, DownloadKind::Text);
     EXPECT_EQ(FetchFirstLine(http, url("/version"), missing), "");
     DoDownload(http, url("/version"), missing);
     EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
 
     // The one request the service sees is the control that it records requests at all.
-    DownloadFile(http, url("/version"), target());
+    DownloadFile(http, url("/version"), target(), DownloadKind::Text);
     ASSERT_EQ(service.requests().size(), 1u);
     EXPECT_TRUE(exists());
 }
@@ -145,9 +145,9 @@ TEST_F(Download, CookieOfOneAnswerGoesBackWithTheNextRequests)
     // Without a Path a cookie belongs to the folder of the answer that set it, as in browsers.
     service.setFault("/wallpapers/cat.tsl", Fault::setCookie("folder=1"));
     service.setFault("/version", Fault::setCookie("session=abc123; Path=/"));
-    DownloadFile(http, url("/wallpapers/cat.tsl"), target());
-    DownloadFile(http, url("/version"), target());
-    DownloadFile(http, url("/wallpapers/2d"), target());
+    DownloadFile(http, url("/wallpapers/cat.tsl"), target(), DownloadKind::Text);
+    DownloadFile(http, url("/version"), target(), DownloadKind::Text);
+    DownloadFile(http, url("/wallpapers/2d"), target(), DownloadKind::Text);
     FetchFirstLine(http, url("/profiles_new.tsl"), target());
     const auto log = service.requests();
     ASSERT_EQ(log.size(), 4u);
@@ -158,7 +158,7 @@ TEST_F(Download, CookieOfOneAnswerGoesBackWithTheNextRequests)
 
     // The jar belongs to its client; nothing was kept anywhere a new one would read it from.
     HttpClient fresh;
-    DownloadFile(fresh, url("/version"), target());
+    DownloadFile(fresh, url("/version"), target(), DownloadKind::Text);
     EXPECT_EQ(service.requests().back().cookie, "");
 }
 
@@ -187,7 +187,7 @@ TEST_F(Download, OnlyPlainWebAddressesAreFetched)
         DoDownload(http, text, target());
         EXPECT_FALSE(exists());
     }
-    DownloadFile(http, url("/version"), target()); // the control
+    DownloadFile(http, url("/version"), target(), DownloadKind::Text); // the control
     ASSERT_EQ(service.requests().size(), 1u);
     EXPECT_TRUE(exists());
 }

@@ -51,9 +51,9 @@ public:
 
 class ClientDownloader : public FileDownloader {
 public:
-    void DownloadFile(const QString& url, const QString& target) override
+    void DownloadFile(const QString& url, const QString& target, DownloadKind kind) override
     {
-        ::DownloadFile(client, url, target);
+        ::DownloadFile(client, url, target, kind);
     }
     HttpClient client;
 };
