@@ -145,3 +145,44 @@ TEST_F(ServiceFaults, StopEndsHeldConnectionsAndTheServiceStartsAgain)
     EXPECT_TRUE(service.running());
     EXPECT_EQ(client().Get("/profiles_new.tsl")->status, 200);
 }
+
+TEST_F(ServiceFaults, BodyFaultsBreakTheAnswerEachInItsOwnWay)
+{
+    const std::string path = "/wallpapers/cat.tsl";
+    const std::string whole = client().Get(path)->body;
+    ASSERT_GT(whole.size(), 100u);
+
+    service.setFault(path, Fault::serverError());
+    EXPECT_EQ(client().Get(path)->status, 500);
+
+    service.setFault(path, Fault::stall(300));
+    auto raw = rawGet(service.port(), path);
+    EXPECT_EQ(contentLength(raw.received), whole.size());
+    EXPECT_EQ(bodyOf(raw.received), whole.substr(0, whole.size() / 2));
+    EXPECT_GE(raw.elapsedMs, 250);
+
+    service.setFault(path, Fault::hugeLength(0));
+    raw = rawGet(service.port(), path);
+    EXPECT_EQ(contentLength(raw.received), Fault::HugeLength);
+    EXPECT_EQ(bodyOf(raw.received), whole);
+
+    // 16 bytes every 20 ms: the whole body, slowly.
+    service.setFault(path, Fault::trickle(20));
+    raw = rawGet(service.port(), path);
+    EXPECT_EQ(bodyOf(raw.received), whole);
+    EXPECT_GE(raw.elapsedMs, static_cast<int>(whole.size() / Fault::TricklePiece - 1) * 20);
+
+    service.setFault(path, Fault::reset());
+    EXPECT_FALSE(client().Get(path));
+
+    // Far more than the answer arrives, until the client stops reading.
+    service.setFault(path, Fault::endlessBody());
+    std::size_t received = 0;
+    EXPECT_FALSE(client().Get(path, [&](const char*, std::size_t length) {
+        received += length;
+        return received < (1u << 20);
+    }));
+    EXPECT_GE(received, 1u << 20);
+    service.clearFaults();
+    EXPECT_EQ(client().Get(path)->body, whole) << "the service is well again";
+}

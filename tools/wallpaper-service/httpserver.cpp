@@ -18,6 +18,7 @@ public:
     ConnectionStream(int fd, const std::atomic<bool>& abandon) : fd_(fd), abandon_(abandon) {}
 
     bool drop = false;
+    bool reset = false;
 
     bool is_readable() const override { return waitFor(POLLIN, ReadTimeoutMs); }
     bool is_writable() const override { return !drop && waitFor(POLLOUT, WriteTimeoutMs); }
@@ -98,6 +99,12 @@ void OneShotServer::dropResponse()
         currentStream->drop = true;
 }
 
+void OneShotServer::resetConnection()
+{
+    if (currentStream)
+        currentStream->reset = true;
+}
+
 bool OneShotServer::process_and_close_socket(socket_t sock)
 {
     ConnectionStream stream(sock, abandon_);
@@ -105,7 +112,13 @@ bool OneShotServer::process_and_close_socket(socket_t sock)
     bool closed = false;
     const bool ok = process_request(stream, /*close_connection=*/true, closed, nullptr);
     currentStream = nullptr;
-    ::shutdown(sock, SHUT_RDWR);
+    if (stream.reset) {
+        // Closing with a zero linger time sends RST in place of the orderly end.
+        const linger now{1, 0};
+        ::setsockopt(sock, SOL_SOCKET, SO_LINGER, &now, sizeof(now));
+    } else {
+        ::shutdown(sock, SHUT_RDWR);
+    }
     ::close(sock);
     return ok;
 }

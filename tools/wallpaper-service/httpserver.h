@@ -11,6 +11,9 @@ public:
     // Called from a request handler: nothing of this request's response reaches the client, and
     // the connection is closed once the handler has returned.
     static void dropResponse();
+    // Called from a request handler or content provider: the connection is reset (RST) rather
+    // than closed once the handler has returned.
+    static void resetConnection();
 
     // Makes connections waiting for their request give up; call before stop().
     void abandonReads() { abandon_ = true; }

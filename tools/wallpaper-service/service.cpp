@@ -172,10 +172,10 @@ void WallpaperService::clearRequests()
     requests_.clear();
 }
 
-void WallpaperService::hold(int ms)
+bool WallpaperService::hold(int ms)
 {
     std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
+    return !wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
 }
 
 void WallpaperService::handle(const httplib::Request& req, httplib::Response& res)
@@ -198,6 +198,10 @@ void WallpaperService::handle(const httplib::Request& req, httplib::Response& re
     case Fault::Kind::NotFound:
         res.status = 404;
         res.set_content("Not found\r\n", Text);
+        return;
+    case Fault::Kind::ServerError:
+        res.status = 500;
+        res.set_content("Internal server error\r\n", Text);
         return;
     case Fault::Kind::CloseWithoutResponse:
         OneShotServer::dropResponse();
@@ -226,15 +230,68 @@ void WallpaperService::handle(const httplib::Request& req, httplib::Response& re
     if (fault.kind == Fault::Kind::SetCookie)
         res.set_header("Set-Cookie", fault.cookie);
     res.status = a.status;
-    if (fault.kind == Fault::Kind::CutBody && a.status == 200) {
-        auto body = std::make_shared<const std::string>(std::move(a.body));
-        res.set_content_provider(body->size(), a.type,
-                                 [body](std::size_t, std::size_t, httplib::DataSink& sink) {
-                                     sink.write(body->data(), body->size() / 2);
-                                     return false; // the connection is closed at this point
-                                 });
-    } else {
+    if (a.status == 200)
+        setFaultyBody(res, fault, std::move(a));
+    else
         res.set_content(std::move(a.body), a.type);
+}
+
+void WallpaperService::setFaultyBody(httplib::Response& res, const Fault& fault, Answer a)
+{
+    using Sink = httplib::DataSink;
+    auto body = std::make_shared<const std::string>(std::move(a.body));
+    const std::size_t half = body->size() / 2;
+    // Returning false from a provider ends the answer there and closes the connection.
+    switch (fault.kind) {
+    case Fault::Kind::CutBody:
+        res.set_content_provider(body->size(), a.type,
+                                 [body, half](std::size_t, std::size_t, Sink& sink) {
+                                     sink.write(body->data(), half);
+                                     return false;
+                                 });
+        return;
+    case Fault::Kind::Reset:
+        res.set_content_provider(body->size(), a.type,
+                                 [body, half](std::size_t, std::size_t, Sink& sink) {
+                                     sink.write(body->data(), half);
+                                     OneShotServer::resetConnection();
+                                     return false;
+                                 });
+        return;
+    case Fault::Kind::Stall:
+        res.set_content_provider(
+            body->size(), a.type,
+            [this, body, half, ms = fault.holdMs](std::size_t, std::size_t, Sink& sink) {
+                sink.write(body->data(), half);
+                hold(ms);
+                return false;
+            });
+        return;
+    case Fault::Kind::HugeLength:
+        res.set_content_provider(
+            Fault::HugeLength, a.type,
+            [this, body, ms = fault.holdMs](std::size_t, std::size_t, Sink& sink) {
+                sink.write(body->data(), std::min<std::size_t>(body->size(), 4096));
+                hold(ms);
+                return false;
+            });
+        return;
+    case Fault::Kind::EndlessBody:
+        res.set_chunked_content_provider(a.type, [this, body](std::size_t, Sink& sink) {
+            // Ends when the client goes away (the write fails) or the service stops.
+            return !body->empty() && sink.write(body->data(), body->size()) && hold(0);
+        });
+        return;
+    case Fault::Kind::Trickle:
+        res.set_content_provider(
+            body->size(), a.type,
+            [this, body, ms = fault.holdMs](std::size_t offset, std::size_t, Sink& sink) {
+                const std::size_t piece = std::min(Fault::TricklePiece, body->size() - offset);
+                return sink.write(body->data() + offset, piece) && hold(ms);
+            });
+        return;
+    default:
+        res.set_content(*body, a.type);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -25,27 +26,43 @@ struct Response;
 // Runs on its own threads between start() and stop(). start() and stop() belong to one controlling
 // thread; the other members may be called from any thread.
 
-// A misbehaviour the service shows on one path, for testing clients.
+// A misbehaviour the service shows on one path, for testing clients. The body faults act on the
+// path's normal 200 answer; a path without one answers as usual.
 struct Fault {
     enum class Kind {
         None,
         NotFound,             // 404 although the path exists
+        ServerError,          // 500 although the path exists
         CloseWithoutResponse, // read the request, send nothing, hold holdMs, then close
         CutBody,              // announce the full Content-Length, send half the body, close
+        Reset,                // announce the full Content-Length, send half the body, reset
+        Stall,                // announce the full Content-Length, send half the body, hold holdMs
+        EndlessBody,          // a chunked body that repeats the answer for as long as it is read
+        HugeLength,           // announce 2 GB, send the start of the body, hold holdMs, close
+        Trickle,              // the whole body, TricklePiece bytes at a time every holdMs
         Redirect,             // 302 to target (a path on this service, or an absolute URL)
         SetCookie,            // the normal answer plus "Set-Cookie: <cookie>"
     };
+    static constexpr std::size_t TricklePiece = 16;
+    static constexpr std::uint64_t HugeLength = 2'000'000'000;
+
     Kind kind = Kind::None;
     int holdMs = 0;
     std::string target;
     std::string cookie; // "name=value"
 
     static Fault notFound() { return {Kind::NotFound, 0, {}, {}}; }
+    static Fault serverError() { return {Kind::ServerError, 0, {}, {}}; }
     static Fault closeWithoutResponse(int holdMs)
     {
         return {Kind::CloseWithoutResponse, holdMs, {}, {}};
     }
     static Fault cutBody() { return {Kind::CutBody, 0, {}, {}}; }
+    static Fault reset() { return {Kind::Reset, 0, {}, {}}; }
+    static Fault stall(int holdMs) { return {Kind::Stall, holdMs, {}, {}}; }
+    static Fault endlessBody() { return {Kind::EndlessBody, 0, {}, {}}; }
+    static Fault hugeLength(int holdMs) { return {Kind::HugeLength, holdMs, {}, {}}; }
+    static Fault trickle(int everyMs) { return {Kind::Trickle, everyMs, {}, {}}; }
     static Fault redirect(std::string target) { return {Kind::Redirect, 0, std::move(target), {}}; }
     static Fault setCookie(std::string nameValue)
     {
@@ -112,7 +129,10 @@ private:
                                                     const ServicePicture& picture);
     std::shared_ptr<const std::string> sampleBytes(const ServiceCategory& category,
                                                    const ServicePicture& picture);
-    void hold(int ms);
+    // False when the service stops meanwhile.
+    bool hold(int ms);
+    // Sets res to answer a's body the way fault mangles it.
+    void setFaultyBody(httplib::Response& res, const Fault& fault, Answer a);
 
     const std::vector<ServiceCategory> categories_;
     std::unique_ptr<Impl> impl_;
