@@ -5,6 +5,7 @@
 #include "app/forms.h"
 #include "common/context.h"
 #include "common/guard.h"
+#include "common/pump.h"
 #include "common/settingstable.h"
 #include "common/showinterval.h"
 #include "common/timer.h"
@@ -17,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -224,6 +226,8 @@ void TForm1::runStep(const std::function<void()>& step)
             bool& flag;
             ~Done() { flag = false; }
         } done{stepRunning_};
+        // A large picture keeps the window answering as a download does, between its strips.
+        const PumpScope pump([] { QCoreApplication::processEvents(); });
         step();
     }
     platform::releaseFreedMemory();

@@ -79,6 +79,16 @@ void captionBitmap(QImage& picture, const QString& caption, const QString& bmp)
     saveBitmap(picture, bmp);
 }
 
+// A caption is one line on the picture and in the status bar; a longer one would only cost time
+// and memory to draw (a path of a million glyphs takes gigabytes). A surrogate pair is never split.
+QString cutCaption(QStringView caption)
+{
+    if (caption.size() <= MaxCaptionLength)
+        return caption.toString();
+    const bool splitsPair = caption.at(MaxCaptionLength - 1).isHighSurrogate();
+    return caption.left(MaxCaptionLength - (splitsPair ? 1 : 0)).toString();
+}
+
 class Step {
 public:
     Step(platform::Platform& system, const WallpaperSettings& settings, AutoFetchHost& host)
@@ -236,7 +246,7 @@ WallpaperEntry parseWallpaperEntry(const QString& line, bool managedPosition)
     }
     const qsizetype p2 = p1 > 0 ? line.indexOf(u';', p1) + 1 : 0;
     if (p2 > 0)
-        entry.caption = line.mid(p1, p2 - p1 - 1);
+        entry.caption = cutCaption(QStringView(line).mid(p1, p2 - p1 - 1));
     if (managedPosition)
         entry.position = p2 > 0 ? line.mid(p2) : line.left(line.size() - p1 + 1);
 

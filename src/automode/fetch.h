@@ -13,10 +13,13 @@
 struct WallpaperEntry {
     QString url;
     QString extension; // of url, from its last "." (empty when a "\" or ":" follows it)
-    QString caption;
-    QString position; // only filled when the program manages the position
-    QString name;     // the picture's file name without its extension: the cache key
+    QString caption;   // at most MaxCaptionLength long
+    QString position;  // only filled when the program manages the position
+    QString name;      // the picture's file name without its extension: the cache key
 };
+
+// The longest caption drawn or shown, in UTF-16 units; the rest of a longer one is dropped.
+inline constexpr qsizetype MaxCaptionLength = 256;
 
 // Splits line into its fields. Everything after the second ";" is the position field; with fewer
 // than two ";" the fields are cut exactly as the list format has always been read.

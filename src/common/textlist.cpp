@@ -1,6 +1,7 @@
 #include "textlist.h"
 
 #include "errors.h"
+#include "regularfile.h"
 #include "replacingfile.h"
 #include "strings.h"
 
@@ -46,8 +47,8 @@ QStringList decoded(const QByteArrayList& lines)
 
 QByteArrayList readTextLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile file(path);
+    if (!file.openForReading())
         cannotRead(file);
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -59,8 +60,8 @@ QStringList readTextList(const QString& path) { return decoded(readTextLines(pat
 
 QStringList readFirstTextLines(const QString& path, int count)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile file(path);
+    if (!file.openForReading())
         cannotRead(file);
     QByteArray head;
     int ends = 0;

@@ -1,8 +1,7 @@
 #include "download.h"
 
+#include "common/regularfile.h"
 #include "common/textlist.h"
-
-#include <QFile>
 
 namespace {
 
@@ -21,8 +20,8 @@ QString FetchFirstLine(HttpClient& http, const QString& url, const QString& targ
     http.setConnectTimeout(ConnectTimeout);
     if (http.get(url, target, DownloadKind::Text) != HttpClient::Result::Ok)
         return {};
-    QFile file(target);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile file(target);
+    if (!file.openForReading())
         return {}; // the file went away between the transfer and the reading
     // One character past the limit tells a line that ends in time from one that goes on.
     const QByteArrayList lines = splitTextLines(file.read(MaxFirstLineLength + 1));

@@ -48,6 +48,13 @@ bool flushFileToDisk(const std::string& path);
 // file is left behind.
 bool copyFileReplacing(const std::string& from, const std::string& to);
 
+// Opens path for reading when it names a regular file, never waiting for anyone: opening a FIFO
+// or a device could wait forever for a writer or the hardware. The C runtime's descriptor, closed
+// with the runtime's close and not inherited by child processes, or -1 when the file can not be
+// opened (errno says why) or is a folder, FIFO, device or socket (notRegular, when given, tells
+// which).
+int openRegularFileForReading(const std::string& path, bool* notRegular = nullptr);
+
 // One entry found by findFiles.
 struct FoundFile {
     std::string name; // the name without folder

@@ -1,7 +1,9 @@
 #include "versionblock.h"
 
+#include "platform/files.h"
+
 #include <cstring>
-#include <fstream>
+#include <unistd.h>
 
 // Finding the version block inside an executable file. The readers fetch only the headers and
 // tables they walk, so a large executable is never read whole, and every offset the file names
@@ -53,26 +55,37 @@ private:
 
 class FileSource final : public Source {
 public:
-    explicit FileSource(const std::string& path) : file_(path, std::ios::binary)
+    // Only a regular file: a FIFO in a program's place would hold the reader for good.
+    explicit FileSource(const std::string& path) : fd_(openRegularFileForReading(path))
     {
-        if (file_ && file_.seekg(0, std::ios::end)) {
-            const std::streamoff end = file_.tellg();
-            size_ = end > 0 ? std::uint64_t(end) : 0;
-        }
+        const auto end = fd_ < 0 ? -1 : ::lseek(fd_, 0, SEEK_END);
+        size_ = end > 0 ? std::uint64_t(end) : 0;
     }
+    ~FileSource() override
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
     std::uint64_t size() const override { return size_; }
     bool read(std::uint64_t offset, std::span<std::uint8_t> out) override
     {
-        if (!fits(offset, out.size()))
+        if (!fits(offset, out.size()) || ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
             return false;
-        file_.clear();
-        file_.seekg(std::streamoff(offset));
-        file_.read(reinterpret_cast<char*>(out.data()), std::streamsize(out.size()));
-        return bool(file_);
+        for (std::size_t done = 0; done < out.size();) {
+            const auto count =
+                ::read(fd_, out.data() + done, static_cast<unsigned>(out.size() - done));
+            if (count <= 0)
+                return false;
+            done += std::size_t(count);
+        }
+        return true;
     }
 
 private:
-    std::ifstream file_;
+    int fd_;
     std::uint64_t size_ = 0;
 };
 

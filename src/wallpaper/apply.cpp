@@ -2,12 +2,11 @@
 
 #include "common/errors.h"
 #include "common/paths.h"
+#include "common/regularfile.h"
 #include "common/strings.h"
 #include "platform/desktop.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-
-#include <QFile>
 
 #include <string>
 
@@ -148,8 +147,8 @@ void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSetting
 
 void CopyWholeFile(const QString& source, const QString& target)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    RegularFile in(source);
+    if (!in.openForReading())
         throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(source, in.errorString()));
     in.close();
     // The desktop shows the target all along: it is replaced in one step by a whole copy, never

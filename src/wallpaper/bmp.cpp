@@ -1,9 +1,9 @@
 #include "bmp.h"
 
 #include "common/errors.h"
+#include "common/pump.h"
+#include "common/regularfile.h"
 #include "jpeg.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <array>
@@ -90,7 +90,7 @@ class BitmapReader {
 public:
     explicit BitmapReader(const QString& path) : path_(path), file_(path)
     {
-        if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        if (!file_.openForReading(QIODevice::Unbuffered))
             throw InvalidPictureError(
                 QStringLiteral("Cannot open file \"%1\". %2").arg(path, file_.errorString()));
         size_ = file_.size();
@@ -141,7 +141,7 @@ private:
     void readRle(QImage& image);
 
     QString path_;
-    QFile file_;
+    RegularFile file_;
     qint64 size_ = 0;
     BitmapLayout layout_;
 };
@@ -299,6 +299,7 @@ void BitmapReader::readRows(QImage& image)
             convertRow(strip.data() + i * stride,
                        image.scanLine(l.topDown ? row : l.height - 1 - row));
         }
+        pumpEvents();
     }
 }
 

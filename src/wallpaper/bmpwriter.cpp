@@ -1,9 +1,13 @@
 #include "bmp.h"
 
+#include "common/errors.h"
+#include "common/pump.h"
 #include "common/replacingfile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -14,6 +18,9 @@ void putLittleEndian(unsigned char* at, std::uint32_t value, int bytes)
 }
 
 constexpr std::uint32_t BitmapHeaderSize = 14 + 40;
+
+// Roughly how much of the bitmap is converted before it is written out.
+constexpr qint64 StripBytes = 1024 * 1024;
 
 // BITMAPFILEHEADER and BITMAPINFOHEADER of a 24-bit, uncompressed, bottom-up bitmap. No resolution
 // is stated (0), as the desktop ignores it.
@@ -43,12 +50,26 @@ void fillBitmapHeader(unsigned char* header, int width, int height, std::uint32_
 
 void saveBitmap(const QImage& picture, const QString& path)
 {
-    const QImage rgb = picture.format() == QImage::Format_RGB888
-                           ? picture
-                           : picture.convertToFormat(QImage::Format_RGB888);
-    ReplacingFile file(path, ReplacingFile::Durability::Remakeable);
-    if (!rgb.save(&file.device(), "BMP"))
-        file.failed(file.device().errorString());
+    if (picture.isNull())
+        throw AppError(
+            QStringLiteral("Cannot create file \"%1\". There is no picture to write.").arg(path));
+    // Strip by strip: a whole converted copy (Qt's own writer makes one of 4 bytes a pixel) would
+    // more than double the memory a large picture takes.
+    const int height = picture.height();
+    BitmapFileWriter file(path, picture.width(), height);
+    const qint64 stride = file.stride();
+    const int stripRows = static_cast<int>(std::clamp<qint64>(StripBytes / stride, 1, height));
+    std::vector<uchar> strip(std::size_t(stripRows) * std::size_t(stride), 0);
+    for (int top = 0; top < height; top += stripRows) {
+        const int count = std::min(stripRows, height - top);
+        const QImage part =
+            picture.copy(0, top, picture.width(), count).convertToFormat(QImage::Format_BGR888);
+        for (int i = 0; i < count; ++i)
+            std::memcpy(strip.data() + std::size_t(count - 1 - i) * std::size_t(stride),
+                        part.constScanLine(i), std::size_t(part.width()) * 3);
+        file.writeRows(top, count, strip.data());
+        pumpEvents();
+    }
     file.commit();
 }
 

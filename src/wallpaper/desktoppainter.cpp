@@ -2,10 +2,11 @@
 
 #include "bmp.h"
 #include "common/errors.h"
+#include "common/regularfile.h"
 #include "common/strings.h"
 #include "jpeg.h"
+#include "picture.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>
@@ -20,16 +21,15 @@ namespace {
 // user had as a wallpaper, say) through Qt.
 QImage decodeByContent(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    RegularFile file(path);
+    if (!file.openForReading())
         return {};
-    const QByteArray head = file.read(3);
-    file.close();
+    const QByteArray head = file.peek(3);
     if (head.startsWith("BM"))
         return decodeBitmap(path);
     if (head.startsWith("\xFF\xD8\xFF"))
         return decodeJpeg(path);
-    QImageReader reader(path);
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     return reader.read();
 }
@@ -104,12 +104,10 @@ bool DesktopPainter::paint(const std::string& path, platform::Placement placemen
         copyRows(picture, screen, target.topLeft());
         return true;
     }
-    // The canvas's own format: drawing is then a copy of rows, and Qt's smooth scaling averages
-    // areas (for any other format it samples, slowly and coarsely).
-    picture = picture.convertToFormat(QImage::Format_RGB32);
+    // Only the part that shows is converted to the canvas's own format (drawing is then a copy of
+    // rows, and Qt's smooth scaling averages areas), so a large picture never has a second
+    // full-size copy made of it.
     if (target.size() != picture.size()) {
-        // Only the part that shows is scaled, so a picture that fills the screen never grows
-        // beyond the screen in memory.
         const QRect visible = target.intersected(screen.rect());
         if (visible.isEmpty())
             return true;
@@ -122,9 +120,20 @@ bool DesktopPainter::paint(const std::string& path, platform::Placement placemen
                 QPoint(static_cast<int>(std::ceil((visible.right() + 1 - target.left()) * sx)) - 1,
                        static_cast<int>(std::ceil((visible.bottom() + 1 - target.top()) * sy)) - 1))
                 .intersected(picture.rect());
-        picture = picture.copy(source).scaled(visible.size(), Qt::IgnoreAspectRatio,
-                                              Qt::SmoothTransformation);
+        picture = reducedTo32Bits(picture, source, visible.size())
+                      .scaled(visible.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         target = visible;
+    } else {
+        // At its own size, tiles included, the picture shows from its top-left corner at most
+        // one screen's worth.
+        const QRect shown = placement == Placement::Tiled
+                                ? QRect(0, 0, width, height).intersected(picture.rect())
+                                : target.intersected(screen.rect()).translated(-target.topLeft());
+        if (shown.isEmpty())
+            return true;
+        picture = reducedTo32Bits(picture, shown, shown.size());
+        if (placement != Placement::Tiled)
+            target = shown.translated(target.topLeft());
     }
     QPainter painter(&screen);
     if (placement != Placement::Tiled) {

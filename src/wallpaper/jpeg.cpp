@@ -2,6 +2,8 @@
 
 #include "bmp.h"
 #include "common/errors.h"
+#include "common/pump.h"
+#include "common/regularfile.h"
 #include "common/replacingfile.h"
 
 #include <QFile>
@@ -148,7 +150,7 @@ private:
     void convertCmyk(JSAMPROW* rows, int count) const;
 
     QString path_;
-    QFile file_;
+    RegularFile file_;
     FileSource source_{};
     ErrorManager errors_{};
     jpeg_decompress_struct cinfo_{};
@@ -167,7 +169,7 @@ void JpegReader::open(const QString& path)
     cinfo_.mem->max_memory_to_use = MaxDecoderMemory;
 
     file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!file_.openForReading(QIODevice::Unbuffered))
         throw InvalidPictureError(
             QStringLiteral("Cannot open file \"%1\". %2").arg(path, file_.errorString()));
     source_.file = &file_;
@@ -314,6 +316,7 @@ void ConvertJpegToBitmapFile(const QString& jpegPath, const QString& bitmapPath)
             rows[std::size_t(i)] = strip.data() + std::size_t(count - 1 - i) * std::size_t(stride);
         reader.readRows(rows.data(), count);
         file.writeRows(top, count, strip.data());
+        pumpEvents();
     }
     file.commit();
 }
@@ -329,7 +332,12 @@ QImage decodeJpeg(const QString& jpegPath)
     std::vector<JSAMPROW> rows(static_cast<std::size_t>(image.height()));
     for (int y = 0; y < image.height(); ++y)
         rows[std::size_t(y)] = image.scanLine(y);
-    reader.readRows(rows.data(), image.height());
+    const int stripRows =
+        static_cast<int>(std::clamp<qint64>(StripBytes / image.bytesPerLine(), 1, image.height()));
+    for (int top = 0; top < image.height(); top += stripRows) {
+        reader.readRows(rows.data() + top, std::min(stripRows, image.height() - top));
+        pumpEvents();
+    }
     return image;
 }
 

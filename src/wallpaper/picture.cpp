@@ -3,6 +3,7 @@
 #include "bmp.h"
 #include "common/errors.h"
 #include "common/paths.h"
+#include "common/pump.h"
 #include "common/strings.h"
 #include "jpeg.h"
 #include "platform/files.h"
@@ -37,23 +38,23 @@ int mulDiv(int a, int b, int c)
     return static_cast<int>(quotient);
 }
 
-// picture as a 32-bit image, each block of k x k pixels averaged into one, with k the largest
-// whole factor that keeps it at least as large as box; a small picture is only converted. The
-// average of whole blocks is what the area-averaging scale would compute for them, and no second
-// full-size picture is made.
-QImage reducedTo32Bits(const QImage& picture, QSize box)
+} // namespace
+
+QImage reducedTo32Bits(const QImage& picture, QRect source, QSize box)
 {
-    const int k = std::max(1, std::min(picture.width() / std::max(1, box.width()),
-                                       picture.height() / std::max(1, box.height())));
+    source = source.intersected(picture.rect());
+    const int k = std::max(1, std::min(source.width() / std::max(1, box.width()),
+                                       source.height() / std::max(1, box.height())));
     if (k < 2 || picture.format() != QImage::Format_RGB888)
-        return picture.convertToFormat(QImage::Format_RGB32);
-    QImage reduced(picture.width() / k, picture.height() / k, QImage::Format_RGB32);
+        return (source == picture.rect() ? picture : picture.copy(source))
+            .convertToFormat(QImage::Format_RGB32);
+    QImage reduced(source.width() / k, source.height() / k, QImage::Format_RGB32);
     std::vector<unsigned> sums(static_cast<std::size_t>(reduced.width()) * 3);
     const unsigned count = static_cast<unsigned>(k * k);
     for (int y = 0; y < reduced.height(); ++y) {
         std::fill(sums.begin(), sums.end(), 0u);
-        for (int row = y * k; row < (y + 1) * k; ++row) {
-            const uchar* from = picture.constScanLine(row);
+        for (int row = source.top() + y * k; row < source.top() + (y + 1) * k; ++row) {
+            const uchar* from = picture.constScanLine(row) + 3 * source.left();
             for (int x = 0; x < reduced.width(); ++x)
                 for (int i = 0; i < k; ++i, from += 3) {
                     sums[3 * x] += from[0];
@@ -66,11 +67,11 @@ QImage reducedTo32Bits(const QImage& picture, QSize box)
             to[x] = qRgb(int((sums[3 * x] + count / 2) / count),
                          int((sums[3 * x + 1] + count / 2) / count),
                          int((sums[3 * x + 2] + count / 2) / count));
+        if (y % 64 == 63)
+            pumpEvents();
     }
     return reduced;
 }
-
-} // namespace
 
 std::optional<QImage> LoadPictureAsBitmap(const QString& path)
 {
@@ -117,7 +118,7 @@ QImage ShowPreviewScaled(std::optional<QImage> picture, QSize box)
     // transform, some fifty times slower on a 4K picture and coarser), so the picture is first
     // brought to 32 bits, averaged down by a whole factor on the way when it is much larger.
     const QImage scaled =
-        reducedTo32Bits(*owned, target.size())
+        reducedTo32Bits(*owned, owned->rect(), target.size())
             .scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QPainter painter(&work);
     painter.drawImage(target.topLeft(), scaled);

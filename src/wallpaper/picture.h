@@ -26,6 +26,12 @@ QRect previewTargetRect(QSize box, QSize picture);
 // that was missing) raises AppError.
 QImage ShowPreviewScaled(std::optional<QImage> picture, QSize box);
 
+// The part source of picture as a 32-bit image, each block of k x k pixels averaged into one, with
+// k the largest whole factor that keeps it at least as large as box; a part that is not much
+// larger than box is only copied and converted. The average of whole blocks is what the
+// area-averaging scale would compute for them, and no second full-size picture is made.
+QImage reducedTo32Bits(const QImage& picture, QRect source, QSize box);
+
 // Draws caption into the full-size picture as solid light-grey letters (RGB 192, 192, 192; outline
 // and fill, winding rule), "Arial" 12 pt at 96 dpi, the top-left of the text cell at
 // (5, height - 50).

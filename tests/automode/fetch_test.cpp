@@ -12,15 +12,21 @@
 #include "common/service.h"
 #include "common/strings.h"
 #include "platform/files.h"
+#include "wallpaper/desktoppainter.h"
 #include "wallpaper/jpeg.h"
+#include "wallpaper/picture.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 
+#include <fstream>
+#include <functional>
 #include <random>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -54,6 +60,11 @@ TEST(WallpaperEntryTest, FieldsAreCutAtTheFirstTwoSemicolons)
     EXPECT_EQ(none.url, "");
     EXPECT_EQ(none.extension, "");
     EXPECT_EQ(none.position, "http://h/pic.jpg");
+
+    // A caption is cut to 256 units, one less where that would split a surrogate pair.
+    const QString pair = QString::fromUtf8("\xF0\x9F\x8C\x85");
+    const QString split = QString(255, u'a') + pair + "tail";
+    EXPECT_EQ(parseWallpaperEntry("u.jpg;" + split + ";0", false).caption, QString(255, u'a'));
 }
 
 TEST(WallpaperEntryTest, ExtensionAndNameComeFromTheLastSegment)
@@ -266,6 +277,70 @@ TEST_F(FetchTest, TheCaptionIsDrawnIntoTheCachedBitmapUnlessItIsNone)
             lit += titled.pixelColor(x, y) == QColor(192, 192, 192);
     EXPECT_GT(lit, 20) << "light-grey letters near the bottom left";
     EXPECT_EQ(bytesOf(currentBitmapPath()), bytesOf(cached("titled")));
+}
+
+TEST_F(FetchTest, AHugeCaptionIsCutToItsFirst256CharactersBeforeItIsDrawnOrShown)
+{
+    QString huge;
+    for (int i = 0; huge.size() < 1024 * 1024; ++i)
+        huge += QString::number(i % 10);
+    publishList({pictureUrl("long.bmp") + ";" + huge + ";0"});
+    publishBitmap("long.bmp", Qt::black);
+    step();
+    EXPECT_EQ(host.balloons.last(), Success);
+    EXPECT_EQ(host.caption, huge.left(256));
+
+    QImage expected(320, 200, QImage::Format_RGB888);
+    expected.fill(Qt::black);
+    StampCaption(expected, huge.left(256));
+    EXPECT_EQ(QImage(cached("long")).convertToFormat(QImage::Format_RGB888), expected);
+}
+
+// A figure of /proc/self/status in bytes (Linux), -1 when it is not there.
+long long statusBytes(const std::string& name)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(name + ":", 0) == 0)
+            return std::stoll(line.substr(name.size() + 1)) * 1024;
+    return -1;
+}
+
+// How far the resident memory rose above where it stood while work ran. (Memory that earlier
+// cases of the same process freed but kept can only make the figure smaller.)
+long long peakGrowthDuring(const std::function<void()>& work)
+{
+    std::ofstream("/proc/self/clear_refs") << "5"; // the high-water mark starts again from here
+    const long long before = statusBytes("VmRSS");
+    work();
+    return statusBytes("VmHWM") - before;
+}
+
+// A small JPEG that declares a large picture: its step, caption and desktop painting included,
+// holds no more than one and a half times the decoded picture in memory.
+TEST_F(FetchTest, ALargePictureIsHeldInMemoryAtMostOnce)
+{
+    QImage plain(6000, 6000, QImage::Format_RGB888);
+    plain.fill(Qt::darkGreen);
+    const QString source = tempPath("plain.jpg");
+    encodeJpeg(plain, source, 90);
+    plain = QImage();
+    host.downloader.bodies[pictureUrl("large.jpg")] = bytesOf(source);
+    publishList({pictureUrl("large.jpg") + ";A green field;0"});
+    std::vector<std::uint32_t> screen(1920 * 1080);
+    if (statusBytes("VmHWM") < 0)
+        GTEST_SKIP() << "no /proc/self/status to measure with";
+
+    const long long growth = peakGrowthDuring([&] {
+        step();
+        EXPECT_TRUE(DesktopPainter().paint(toStd(currentBitmapPath()),
+                                           platform::Placement::Stretched, 0, 0, 0, 1920, 1080,
+                                           screen.data()));
+    });
+    EXPECT_EQ(host.balloons.last(), Success);
+    EXPECT_NEAR(QColor(screen[540 * 1920 + 960]).green(), 128, 8) << "the picture was painted";
+    const long long decoded = 6000LL * 6000 * 3;
+    EXPECT_LE(growth, decoded * 3 / 2) << "peak growth " << growth / (1 << 20) << " MiB";
 }
 
 TEST_F(FetchTest, AJpegIsConvertedCachedAndItsDownloadRemoved)

@@ -1,3 +1,4 @@
+#include "fifoguard.h"
 #include "fixtures.h"
 
 #include "common/inifile.h"
@@ -298,6 +299,42 @@ TEST_F(CustomShowTest, ABrokenJpegIsDroppedAndTheDesktopLeftAsItWas)
     EXPECT_EQ(host.finishes, 1);
     EXPECT_EQ(filesIn(userDataPath("Temp")), QStringList());
     EXPECT_EQ(filesIn(pictures()), QStringList({"a.bmp", "broken.jpg", "whole.jpg"}));
+}
+
+// A FIFO as an entry, as the profile or as the settings file is refused at once, as a file that
+// is no picture, a missing profile or missing settings are.
+TEST_F(CustomShowTest, AFifoInPlaceOfAFileFailsItsStepAtOnce)
+{
+    const QString bmp = picture("pipe.bmp"), jpg = picture("pipe.jpg");
+    const QString profile = userDataPath("Profiles/pipe.tsl");
+    for (const QString& fifo : {bmp, jpg, profile})
+        makeFifo(toStd(fifo));
+    const QString a = writeBitmap("a.bmp", Qt::red);
+    host.list = {bmp, jpg, a};
+    QStringList balloons;
+    const std::vector<std::string> fifos{toStd(bmp), toStd(jpg), toStd(profile),
+                                         toStd(settingsFilePath())};
+    EXPECT_TRUE(finishesPromptly(
+        [&] {
+            for (int i = 0; i < 3; ++i) {
+                step();
+                balloons += host.balloons;
+            }
+        },
+        fifos));
+    // A JPEG that can not be read ends its step as a broken one does.
+    EXPECT_EQ(balloons,
+              QStringList({Setting, Failure, Setting, Success, Failure, Setting, Success}));
+    EXPECT_EQ(current(), bytesOf(a));
+
+    IniFile(settingsFilePath()).writeString("CustomMode", "CurrentProfile", "pipe.tsl");
+    EXPECT_TRUE(finishesPromptly([&] { step(); }, fifos));
+    EXPECT_EQ(host.balloons, QStringList({Failure})) << "the profile";
+
+    QFile::remove(settingsFilePath());
+    makeFifo(toStd(settingsFilePath()));
+    EXPECT_TRUE(finishesPromptly([&] { step(); }, fifos));
+    EXPECT_EQ(host.balloons, QStringList({Failure})) << "no profile is chosen";
 }
 
 TEST_F(CustomShowTest, WithBalloonsDisabledOnlySuccessStartsTheTidyUp)

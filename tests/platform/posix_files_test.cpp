@@ -1,4 +1,9 @@
+#include "fifoguard.h"
 #include "platform/files.h"
+#include "platform/profile.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/versioninfo.h"
 #include "tempenv.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +44,51 @@ TEST(PosixFilesTest, DotNamesLinksAndSpecialFiles)
     EXPECT_EQ(all.at("linked.bmp").attributes, FILE_ATTRIBUTE_ARCHIVE);
     EXPECT_EQ(all.at("linked.bmp").size, 6u);
     EXPECT_EQ(all.count("dangling") + all.count("pipe"), 0u);
+}
+
+// A FIFO where a file is read (settings, the registry file, a plug-in, a copy's source) is refused
+// at once, as a missing file would be: opening one to read waits for a writer that may never come.
+TEST(PosixFilesTest, ReadersRefuseAFifoAtOnce)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("program"); // no extension: its first bytes are read
+    makeFifo(fifo);
+    writeFileBytes(dir.file("plain.txt"), "text");
+    const ScopedEnv registryFile("TAPESTRON_REGISTRY", fifo);
+
+    bool fifoIrregular = false, folderIrregular = false, plainIrregular = true;
+    int fifoFd = 0, folderFd = 0, plainFd = -1;
+    bool copied = true;
+    std::string profileValue;
+    std::uint32_t versionSize = 1;
+    std::optional<RegistryValue> registryValue;
+    EXPECT_TRUE(finishesPromptly(
+        [&] {
+            fifoFd = openRegularFileForReading(fifo, &fifoIrregular);
+            folderFd = openRegularFileForReading(dir.path(), &folderIrregular);
+            plainFd = openRegularFileForReading(dir.file("plain.txt"), &plainIrregular);
+            copied = copyFileReplacing(fifo, dir.file("copy.exe"));
+            profileValue = getProfileString(fifo, "Options", "Key", "fallback");
+            versionSize = fileVersionInfoSize(fifo);
+            registryValue = createRegistry()->readValue(RootKey::CurrentUser, "Software", "Name");
+            createShell()->typeName(fifo);
+        },
+        {fifo}));
+    EXPECT_EQ(fifoFd, -1);
+    EXPECT_TRUE(fifoIrregular);
+    EXPECT_EQ(folderFd, -1);
+    EXPECT_TRUE(folderIrregular);
+    ASSERT_GE(plainFd, 0);
+    EXPECT_FALSE(plainIrregular);
+    char head[4] = {};
+    EXPECT_EQ(::read(plainFd, head, sizeof head), 4);
+    EXPECT_EQ(::fcntl(plainFd, F_GETFL) & O_NONBLOCK, 0) << "reads on it wait as usual";
+    ::close(plainFd);
+    EXPECT_FALSE(copied);
+    EXPECT_FALSE(fs::exists(dir.file("copy.exe")));
+    EXPECT_EQ(profileValue, "fallback");
+    EXPECT_EQ(versionSize, 0u);
+    EXPECT_FALSE(registryValue);
 }
 
 // A symbolic link at the target is replaced, not written through; a copy that the system stops

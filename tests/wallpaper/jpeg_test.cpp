@@ -2,14 +2,17 @@
 #include "testpictures.h"
 
 #include "common/errors.h"
+#include "common/pump.h"
 #include "common/strings.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/bmp.h"
 #include "wallpaper/jpeg.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTimer>
 #include <QtEndian>
 
 #include <cstdio>
@@ -163,6 +166,29 @@ TEST_F(JpegTest, BitmapsAreWellFormedAndShowThePictureUpright)
         EXPECT_EQ(ours, decodeJpeg(in("in.jpg"))); // the same decoder, the other byte order
     }
     EXPECT_EQ(QDir(outDir()).entryList(QDir::Files), QStringList{"current.bmp"});
+}
+
+// Within a pump's scope, a large picture's decoding, conversion and writing let the window's events
+// run between strips.
+TEST_F(JpegTest, LargePicturesLetEventsRunBetweenTheirStrips)
+{
+    writeTestJpeg(in("large.jpg"), 1600, 1200); // some 6 MB decoded: several strips
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(0);
+    const PumpScope pump([] { QCoreApplication::processEvents(); });
+    const auto ticksDuring = [&](const std::function<void()>& work) {
+        ticks = 0;
+        work();
+        return ticks;
+    };
+    QImage picture;
+    EXPECT_GT(ticksDuring([&] { ConvertJpegToBitmapFile(in("large.jpg"), target()); }), 2);
+    EXPECT_GT(ticksDuring([&] { picture = decodeBitmap(target()); }), 2);
+    EXPECT_GT(ticksDuring([&] { decodeJpeg(in("large.jpg")); }), 2);
+    EXPECT_GT(ticksDuring([&] { saveBitmap(picture, in("saved.bmp")); }), 2);
+    EXPECT_EQ(decodeBitmap(in("saved.bmp")), picture);
 }
 
 TEST_F(JpegTest, PixelsEqualThoseOfDjpeg)

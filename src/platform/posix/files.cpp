@@ -152,9 +152,31 @@ bool flushFileToDisk(const std::string& path)
     return file && ::fsync(file.get()) == 0;
 }
 
+int openRegularFileForReading(const std::string& path, bool* notRegular)
+{
+    if (notRegular)
+        *notRegular = false;
+    // Without O_NONBLOCK, open() on a FIFO waits for a writer; O_NOCTTY keeps a terminal from
+    // becoming ours.
+    posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0)
+        return -1;
+    if (!S_ISREG(st.st_mode)) {
+        if (notRegular)
+            *notRegular = true;
+        errno = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+        return -1;
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return -1;
+    return fd.release();
+}
+
 bool copyFileReplacing(const std::string& from, const std::string& to)
 {
-    const posix::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    const posix::UniqueFd in(openRegularFileForReading(from));
     if (!in)
         return false;
     // The copies are the program's own wallpaper files, made again from their source at need;

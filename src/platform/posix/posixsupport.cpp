@@ -1,5 +1,7 @@
 #include "posixsupport.h"
 
+#include "platform/files.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -78,7 +80,7 @@ std::string expandEnvironmentStrings(std::string_view text)
 
 std::optional<std::string> readWholeFile(const std::string& path)
 {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(platform::openRegularFileForReading(path));
     if (!fd)
         return std::nullopt;
     std::string bytes;

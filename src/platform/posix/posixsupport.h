@@ -51,7 +51,8 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // unknown name, "%%" and a lone "%" stay as they are.
 std::string expandEnvironmentStrings(std::string_view text);
 
-// The whole file. nullopt with errno set when it can not be read (ENOENT when it is missing).
+// The whole file. nullopt with errno set when it can not be read (ENOENT when it is missing) or is
+// no regular file (a FIFO, device or folder is never opened in a way that could wait).
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // A new file beside target that takes target's name in one step (rename), so a reader, a full

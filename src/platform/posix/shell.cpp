@@ -1,8 +1,10 @@
 #include "platform/shell.h"
 
+#include "platform/files.h"
+#include "posixsupport.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,9 +47,16 @@ constexpr KnownType knownTypes[] = {
 bool hasProgramHeader(const std::string& path)
 {
     char head[64] = {};
-    std::ifstream file(path, std::ios::binary);
-    file.read(head, sizeof head);
-    const std::streamsize got = file.gcount();
+    const posix::UniqueFd file(openRegularFileForReading(path));
+    ssize_t got = 0;
+    while (file && got < ssize_t(sizeof head)) {
+        const ssize_t count = ::read(file.get(), head + got, sizeof head - std::size_t(got));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        got += count;
+    }
     return (got == sizeof head && head[0] == 'M' && head[1] == 'Z') ||
            (got >= 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F');
 }

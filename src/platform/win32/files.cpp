@@ -3,6 +3,9 @@
 #include "win32support.h"
 
 #include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
 #include <string>
 
 namespace platform {
@@ -83,6 +86,35 @@ void discardCopy(const std::wstring& path)
 }
 
 } // namespace
+
+int openRegularFileForReading(const std::string& path, bool* notRegular)
+{
+    if (notRegular)
+        *notRegular = false;
+    // A folder is refused by CreateFileW itself; a pipe or device answers to GetFileType. The
+    // handle is not inherited, as no security attributes are given.
+    const HANDLE handle = ::CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        // The runtime's errno, as a descriptor's callers read it.
+        const DWORD error = ::GetLastError();
+        errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND     ? ENOENT
+                : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+                                                                                   : EIO;
+        return -1;
+    }
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        if (notRegular)
+            *notRegular = true;
+        return -1;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        ::CloseHandle(handle);
+    return fd;
+}
 
 bool copyFileReplacing(const std::string& from, const std::string& to)
 {

@@ -1,8 +1,10 @@
 #include "backend.h"
 #include "process.h"
 
+#include "../posixsupport.h"
+
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 
 namespace platform::posix {
 
@@ -114,7 +116,7 @@ public:
     DesktopState read() override
     {
         DesktopState state;
-        std::ifstream file(lxqtSettingsPath());
+        std::istringstream file(readWholeFile(lxqtSettingsPath()).value_or(std::string()));
         std::string line;
         bool inDesktop = false;
         std::string mode;

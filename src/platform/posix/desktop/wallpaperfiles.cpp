@@ -34,7 +34,7 @@ Parts partsOf(const std::string& picture)
 std::string extensionOf(const std::string& path)
 {
     unsigned char head[12] = {};
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const UniqueFd fd(openRegularFileForReading(path));
     const ssize_t got = fd ? ::read(fd.get(), head, sizeof head) : 0;
     const auto starts = [&](std::initializer_list<int> bytes) {
         if (got < static_cast<ssize_t>(bytes.size()))
