@@ -70,7 +70,7 @@ private:
 
 struct Outcome {
     int exitCode = -1;
-    QString said; // what it printed, the text of its notification
+    std::string said; // what it printed, the text of its notification
 };
 
 // The plug-in as the shell starts it, in the case's APPDATA. Its notifications go to a bus that
@@ -86,18 +86,26 @@ protected:
         process.start(TAPESTRON_SHOWOPEN, {argument});
         EXPECT_TRUE(process.waitForFinished(90000)) << toStd(argument);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed()};
+                process.readAllStandardOutput().trimmed().toStdString()};
     }
 
     // Every file below UserDataDir, relative to it, sorted.
-    QStringList userFiles() const
+    std::vector<std::string> userFiles() const
     {
         QStringList files;
         QDirIterator it(userData(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext())
             files.append(it.next().mid(userData().size() + 1));
         files.sort();
-        return files;
+        return lines(files);
+    }
+
+    static std::vector<std::string> lines(const QStringList& list)
+    {
+        std::vector<std::string> out;
+        for (const QString& line : list)
+            out.push_back(toStd(line));
+        return out;
     }
 
     QString profilePath(const QString& file) const
@@ -134,7 +142,7 @@ TEST_F(ShowOpenTest, LocalProfilesAreCopiedWithoutReplacingOne)
     EXPECT_EQ(open(tempPath("notes.txt")).exitCode, 2);
     EXPECT_EQ(open(tempPath("missing.tsl")).exitCode, 2);
     EXPECT_EQ(userFiles(),
-              QStringList({"Profiles/summer-2.tsl", "Profiles/summer-3.tsl", "Profiles/summer.tsl"}));
+              lines({"Profiles/summer-2.tsl", "Profiles/summer-3.tsl", "Profiles/summer.tsl"}));
 }
 
 TEST_F(ShowOpenTest, ALinkAddsTheServicesProfileWithItsPicturesEachTimeUnderAFreeName)
@@ -142,10 +150,10 @@ TEST_F(ShowOpenTest, ALinkAddsTheServicesProfileWithItsPicturesEachTimeUnderAFre
     WallpaperService service;
     service.start();
     const ScopedEnv url("TAPESTRON_SERVICE_URL", service.baseUrl());
-    const ServiceCategory& street = *std::find_if(
-        service.categories().begin(), service.categories().end(),
-        [](const ServiceCategory& c) { return c.code == "street"; });
-    const QString count = QString::number(street.pictures.size());
+    const ServiceCategory& street =
+        *std::find_if(service.categories().begin(), service.categories().end(),
+                      [](const ServiceCategory& c) { return c.code == "street"; });
+    const std::string count = std::to_string(street.pictures.size());
 
     Outcome added = open("tapestron:profile/street");
     EXPECT_EQ(added.exitCode, 0);
@@ -158,19 +166,19 @@ TEST_F(ShowOpenTest, ALinkAddsTheServicesProfileWithItsPicturesEachTimeUnderAFre
     for (const QString& copy : {QStringLiteral("street"), QStringLiteral("street-2")}) {
         QStringList expected;
         for (const ServicePicture& picture : street.pictures) {
-            const QString local = joinPath(userData(), "Downloads/" + copy + "/" +
-                                                           fromStd(picture.file));
+            const QString local =
+                joinPath(userData(), "Downloads/" + copy + "/" + fromStd(picture.file));
             expected.append(local);
             expectedFiles.append("Downloads/" + copy + "/" + fromStd(picture.file));
             EXPECT_EQ(readFileBytes(toStd(local)),
                       service.content("/pictures/street/" + picture.file, service.baseUrl()));
         }
-        EXPECT_EQ(readTextList(profilePath(copy + ".tsl")), expected);
+        EXPECT_EQ(lines(readTextList(profilePath(copy + ".tsl"))), lines(expected));
         EXPECT_TRUE(readFileBytes(toStd(profilePath(copy + ".tsl"))).ends_with("\r\n"));
         expectedFiles.append("Profiles/" + copy + ".tsl");
     }
     expectedFiles.sort();
-    EXPECT_EQ(userFiles(), expectedFiles); // nothing else, no half-done file
+    EXPECT_EQ(userFiles(), lines(expectedFiles)); // nothing else, no half-done file
     for (const RecordedRequest& request : service.requests())
         EXPECT_TRUE(request.path == "/profiles/street.tsl" ||
                     request.path.starts_with("/pictures/street/"))
@@ -208,9 +216,9 @@ TEST_F(ShowOpenTest, LinksAndListsThatBreakTheRulesAreRefusedAndLeaveNothing)
     for (const char* name : {"elsewhere", "otherhost", "file"}) {
         const Outcome refused = open(QStringLiteral("tapestron:profile/") + name);
         EXPECT_EQ(refused.exitCode, 2) << name;
-        EXPECT_EQ(refused.said, QStringLiteral("Profile %1 could not be added: its list names a "
-                                               "picture outside %2.")
-                                    .arg(name, fromStd(base)));
+        EXPECT_EQ(refused.said, "Profile " + std::string(name) +
+                                    " could not be added: its list names a picture outside " +
+                                    base + ".");
     }
     const Outcome tooMany = open("tapestron:profile/many");
     EXPECT_EQ(tooMany.exitCode, 2);
@@ -219,7 +227,7 @@ TEST_F(ShowOpenTest, LinksAndListsThatBreakTheRulesAreRefusedAndLeaveNothing)
     for (const std::string& path : service.requests())
         EXPECT_TRUE(path.starts_with("/profiles/")) << path;
     EXPECT_TRUE(elsewhere.requests().empty());
-    EXPECT_EQ(userFiles(), QStringList());
+    EXPECT_TRUE(userFiles().empty());
 }
 
 TEST_F(ShowOpenTest, PicturesThatDoNotDecodeAreLeftOutAndWithoutAnyNothingIsAdded)
@@ -246,16 +254,16 @@ TEST_F(ShowOpenTest, PicturesThatDoNotDecodeAreLeftOutAndWithoutAnyNothingIsAdde
     EXPECT_EQ(missing.exitCode, 3);
     EXPECT_EQ(missing.said, "Profile missing could not be added: the wallpaper service did not "
                             "send it.");
-    EXPECT_EQ(userFiles(), QStringList());
+    EXPECT_TRUE(userFiles().empty());
 
     const Outcome mixed = open("tapestron:profile/mixed");
     EXPECT_EQ(mixed.exitCode, 0);
     EXPECT_EQ(mixed.said, "Profile mixed added: 2 pictures.");
     const QString folder = joinPath(userData(), "Downloads/mixed");
-    EXPECT_EQ(readTextList(profilePath("mixed.tsl")),
-              QStringList({joinPath(folder, "a.jpg"), joinPath(folder, "picture-3.jpg")}));
-    EXPECT_EQ(userFiles(), QStringList({"Downloads/mixed/a.jpg", "Downloads/mixed/picture-3.jpg",
-                                        "Profiles/mixed.tsl"}));
+    EXPECT_EQ(lines(readTextList(profilePath("mixed.tsl"))),
+              lines({joinPath(folder, "a.jpg"), joinPath(folder, "picture-3.jpg")}));
+    EXPECT_EQ(userFiles(), lines({"Downloads/mixed/a.jpg", "Downloads/mixed/picture-3.jpg",
+                                  "Profiles/mixed.tsl"}));
 }
 
 // Waits out the client's real 30 s stall limit: the one case that does.
@@ -273,6 +281,6 @@ TEST_F(ShowOpenTest, AServiceThatStallsEndsTheImportWithinTheStallLimit)
     EXPECT_EQ(stalled.exitCode, 3);
     EXPECT_EQ(stalled.said, "Profile street could not be added: the wallpaper service did not "
                             "send it.");
-    EXPECT_EQ(userFiles(), QStringList());
+    EXPECT_TRUE(userFiles().empty());
     service.stop();
 }

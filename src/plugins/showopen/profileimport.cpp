@@ -228,9 +228,9 @@ ImportOutcome importServiceProfile(const QString& name)
             urls.append(url);
         }
         if (urls.size() > MaxProfilePictures)
-            return failed(ImportStatus::Refused, name,
-                          QStringLiteral("its list names more than %1 pictures")
-                              .arg(MaxProfilePictures));
+            return failed(
+                ImportStatus::Refused, name,
+                QStringLiteral("its list names more than %1 pictures").arg(MaxProfilePictures));
 
         ByteBudget budget(MaxProfileBytes);
         client.setProgress(&budget);

@@ -9,7 +9,7 @@
 bool isProgramLink(const QString& argument);
 
 // The profile name of a link "tapestron:profile/NAME" or "tapestron://profile/NAME" (any letter
-// case before NAME, one trailing "/" allowed, NAME percent-decoded), or nullopt when the argument is
-// no such link or NAME is not one safe file name (isSafeFileName). Links come from any web page:
+// case before NAME, one trailing "/" allowed, NAME percent-decoded), or nullopt when the argument
+// is no such link or NAME is not one safe file name (isSafeFileName). Links come from any web page:
 // nothing else of them is used.
 std::optional<QString> parseProfileLink(const QString& argument);
