@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -236,11 +237,13 @@ TEST_F(ShowOpenTest, PicturesThatDoNotDecodeAreLeftOutAndWithoutAnyNothingIsAdde
     const std::string base = service.baseUrl();
     service.serve("/pictures/a.jpg", jpegBytes());
     service.serve("/pictures/junk.jpg", "not a picture");
+    // A bitmap under a JPEG's name keeps neither: the show reads a picture by its extension.
+    service.serve("/pictures/b.jpg", readFileBytes(toStd(bitmap("b.bmp"))));
     service.serve("/profiles/mixed.tsl", base + "/pictures/a.jpg\r\n" + base +
                                              "/pictures/junk.jpg\r\n" + base +
-                                             "/pictures/a.jpg\r\n");
+                                             "/pictures/a.jpg\r\n" + base + "/pictures/b.jpg\r\n");
     service.serve("/profiles/junk.tsl", base + "/pictures/junk.jpg\r\n");
-    service.serve("/profiles/gone.tsl", base + "/pictures/a.jpg\r\n" + base + "/pictures/b.jpg");
+    service.serve("/profiles/gone.tsl", base + "/pictures/a.jpg\r\n" + base + "/pictures/c.jpg");
     const ScopedEnv url("TAPESTRON_SERVICE_URL", base);
 
     const Outcome junk = open("tapestron:profile/junk");
@@ -258,12 +261,13 @@ TEST_F(ShowOpenTest, PicturesThatDoNotDecodeAreLeftOutAndWithoutAnyNothingIsAdde
 
     const Outcome mixed = open("tapestron:profile/mixed");
     EXPECT_EQ(mixed.exitCode, 0);
-    EXPECT_EQ(mixed.said, "Profile mixed added: 2 pictures.");
+    EXPECT_EQ(mixed.said, "Profile mixed added: 3 pictures.");
     const QString folder = joinPath(userData(), "Downloads/mixed");
     EXPECT_EQ(lines(readTextList(profilePath("mixed.tsl"))),
-              lines({joinPath(folder, "a.jpg"), joinPath(folder, "picture-3.jpg")}));
+              lines({joinPath(folder, "a.jpg"), joinPath(folder, "picture-3.jpg"),
+                     joinPath(folder, "picture-4.bmp")}));
     EXPECT_EQ(userFiles(), lines({"Downloads/mixed/a.jpg", "Downloads/mixed/picture-3.jpg",
-                                  "Profiles/mixed.tsl"}));
+                                  "Downloads/mixed/picture-4.bmp", "Profiles/mixed.tsl"}));
 }
 
 // Waits out the client's real 30 s stall limit: the one case that does.

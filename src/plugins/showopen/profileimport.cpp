@@ -21,6 +21,7 @@
 #include <chrono>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -72,14 +73,16 @@ QTemporaryDir stagingFolder()
     return QTemporaryDir(joinPath(userDataDir(), QStringLiteral(".import-XXXXXX")));
 }
 
-struct TooLarge {};
+struct TooLarge {
+    QString reason;
+};
 
-// Stops a transfer (by throwing TooLarge between its waits) once the bytes of this transfer and
-// those kept before it pass the limit. Counts arrive clamped to the 32-bit range, so a count at
-// the clamp may stand for more and counts as too much.
+// Stops a transfer (by throwing TooLarge with reason between its waits) once the bytes of this
+// transfer and those kept before it pass the limit. Counts arrive clamped to the 32-bit range, so a
+// count at the clamp may stand for more and counts as too much.
 class ByteBudget final : public HttpProgress {
 public:
-    explicit ByteBudget(std::int64_t limit) : limit_(limit) {}
+    ByteBudget(std::int64_t limit, QString reason) : limit_(limit), reason_(std::move(reason)) {}
 
     void workBegin(std::int64_t expectedTotal) override { check(expectedTotal); }
     void work(std::int64_t bytesSoFar) override { check(bytesSoFar); }
@@ -94,10 +97,11 @@ private:
     void check(std::int64_t bytes) const
     {
         if (bytes >= std::numeric_limits<std::int32_t>::max() || used_ + bytes > limit_)
-            throw TooLarge{};
+            throw TooLarge{reason_};
     }
 
     std::int64_t limit_;
+    QString reason_;
     std::int64_t used_ = 0;
 };
 
@@ -130,11 +134,14 @@ std::optional<QString> pictureExtension(const QString& path)
 }
 
 // The local name of the picture at url: the URL's own last segment where it is a safe file name
-// not used yet, else "picture-<number>" with the kind's extension.
+// with the extension of the picture's kind ("a.jpeg" for a JPEG too), not used yet; else
+// "picture-<number>" with that extension. The show picks its reader by the extension.
 QString localName(const QUrl& url, const QString& extension, int number, QSet<QString>& used)
 {
     QString name = url.fileName(QUrl::FullyDecoded);
-    if (!isSafeFileName(name) || used.contains(name.toLower()))
+    const QString suffix = u'.' + QFileInfo(name).suffix().toLower();
+    const bool fits = suffix == extension || (extension == u".jpg" && suffix == u".jpeg");
+    if (!isSafeFileName(name) || !fits || used.contains(name.toLower()))
         name = QStringLiteral("picture-%1").arg(number) + extension;
     used.insert(name.toLower());
     return name;
@@ -212,13 +219,13 @@ ImportOutcome importServiceProfile(const QString& name)
     QStringList kept;
     try {
         const QString list = joinPath(staging.path(), QStringLiteral("list.tsl"));
-        ByteBudget listBudget(MaxListBytes);
+        ByteBudget listBudget(MaxListBytes, QStringLiteral("its list is too long"));
         client.setProgress(&listBudget);
         if (client.get(service + "/profiles/" + name + ".tsl", list) != HttpClient::Result::Ok)
             return failed(ImportStatus::DownloadFailed, name,
                           QStringLiteral("the wallpaper service did not send it"));
         QList<QUrl> urls;
-        for (const QString& line : readFirstTextLines(list, MaxProfilePictures + 1000)) {
+        for (const QString& line : readTextList(list)) {
             if (line.trimmed().isEmpty())
                 continue;
             const QUrl url(line.trimmed(), QUrl::StrictMode);
@@ -232,7 +239,8 @@ ImportOutcome importServiceProfile(const QString& name)
                 ImportStatus::Refused, name,
                 QStringLiteral("its list names more than %1 pictures").arg(MaxProfilePictures));
 
-        ByteBudget budget(MaxProfileBytes);
+        ByteBudget budget(MaxProfileBytes,
+                          QStringLiteral("its pictures are larger than 2 GiB together"));
         client.setProgress(&budget);
         QSet<QString> used;
         const QString incoming = joinPath(staging.path(), QStringLiteral("incoming"));
@@ -253,9 +261,8 @@ ImportOutcome importServiceProfile(const QString& name)
                               QStringLiteral("a picture can not be stored"));
             kept.append(local);
         }
-    } catch (const TooLarge&) {
-        return failed(ImportStatus::Refused, name,
-                      QStringLiteral("its pictures are larger than 2 GiB together"));
+    } catch (const TooLarge& tooLarge) {
+        return failed(ImportStatus::Refused, name, tooLarge.reason);
     } catch (const AppError& error) {
         return failed(ImportStatus::NotWritten, name, error.message());
     }
