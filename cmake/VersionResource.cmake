@@ -44,11 +44,18 @@ endif()
 # Writes the source that carries the program's version resource for an executable named name into
 # this folder's build folder and puts its path in <out>: an .rc file for Windows builds, a C++ file
 # with the encoded block elsewhere. Targets of the calling folder may list it among their sources.
+# Further arguments "Key=Value" replace the program's string of that key (a plug-in names itself).
 function(tapestron_version_resource_source out name)
+    set(strings ${TAPESTRON_VERSION_STRINGS})
+    foreach(own IN LISTS ARGN)
+        string(REGEX REPLACE "=.*" "" own_key "${own}")
+        list(FILTER strings EXCLUDE REGEX "^${own_key}=")
+        list(APPEND strings "${own}")
+    endforeach()
     if(WIN32)
         string(REPLACE "." "," version_commas "${Tapestron_VERSION}")
         set(string_values "")
-        foreach(entry IN LISTS TAPESTRON_VERSION_STRINGS)
+        foreach(entry IN LISTS strings)
             string(FIND "${entry}" "=" equals)
             string(SUBSTRING "${entry}" 0 ${equals} key)
             math(EXPR value_start "${equals} + 1")
@@ -65,7 +72,7 @@ function(tapestron_version_resource_source out name)
                     ${TAPESTRON_VERSION_FLAGS_MASK} ${TAPESTRON_VERSION_FLAGS}
                     ${TAPESTRON_VERSION_OS} ${TAPESTRON_VERSION_TYPE} ${TAPESTRON_VERSION_SUBTYPE}
                     ${TAPESTRON_VERSION_LANGUAGE}${TAPESTRON_VERSION_CODE_PAGE}
-                    ${TAPESTRON_VERSION_STRINGS}
+                    ${strings}
             DEPENDS tapestron-versionres ${CMAKE_CURRENT_FUNCTION_LIST_FILE}
             COMMENT "Encoding the version block of ${name}"
             VERBATIM)
@@ -73,8 +80,8 @@ function(tapestron_version_resource_source out name)
     set(${out} ${source} PARENT_SCOPE)
 endfunction()
 
-# Gives target the program's version resource.
+# Gives target the program's version resource; further arguments as above.
 function(tapestron_version_resource target)
-    tapestron_version_resource_source(source ${target})
+    tapestron_version_resource_source(source ${target} ${ARGN})
     target_sources(${target} PRIVATE ${source})
 endfunction()

@@ -21,6 +21,10 @@ public:
     // Whether the file at path is a program the system can start (SHGetFileInfo's SHGFI_EXETYPE
     // answering non-zero). False for a missing file.
     virtual bool isExecutable(const std::string& path) = 0;
+    // Tells the user text (UTF-8) under title in the desktop's own way, for a program that has no
+    // window to show it in. Returns false when the desktop could not be told; never waits for the
+    // user.
+    virtual bool notify(const std::string& title, const std::string& text) = 0;
 };
 
 std::unique_ptr<Shell> createShell();

@@ -75,6 +75,17 @@ TEST_F(ReadFileVersionInfoTest, TheProgramItselfIsBuild80)
                  info.Patched || info.InfoInferred);
 }
 
+TEST_F(ReadFileVersionInfoTest, TheProfilePlugInNamesItselfInTheProgramsVersion)
+{
+    const TFileVersionInfo info = read(TAPESTRON_SHOWOPEN);
+    EXPECT_EQ(info.FileDescription, "Tapestron profile opener");
+    EXPECT_EQ(info.InternalName, "showopen");
+    EXPECT_EQ(info.OriginalFilename, "showopen.exe");
+    EXPECT_EQ(info.FileVersion, "0.2.0.80");
+    EXPECT_EQ(info.ProductName, "Tapestron");
+    EXPECT_EQ(info.FileFunction, "Application");
+}
+
 TEST_F(ReadFileVersionInfoTest, ReadsEveryStringAndTheFlagsSetInBothMaskAndFlags)
 {
     VersionSample sample;

@@ -181,3 +181,20 @@ TEST_F(ServiceRoutes, GalleryPagesFollowTheProgramsTableAndShowSamplesLinkedToPi
                                         "/galleries/digi_3d_char/galleries.html"}));
     EXPECT_FALSE(three.content("/galleries/digi_3d_obj/galleries.html", "http://h"));
 }
+
+TEST_F(ServiceRoutes, EachCategoryIsOfferedAsAProfileOfItsPictures)
+{
+    const std::string page = body("/profiles.html");
+    for (const auto& category : service.categories()) {
+        EXPECT_NE(page.find("<a href=\"tapestron:profile/" + category.code + "\">"),
+                  std::string::npos)
+            << category.code;
+        std::vector<std::string> expected;
+        for (const auto& picture : category.pictures)
+            expected.push_back(service.baseUrl() + "/pictures/" + category.code + "/" +
+                               picture.file);
+        EXPECT_EQ(crlfLines(body("/profiles/" + category.code + ".tsl")), expected);
+    }
+    for (const char* missing : {"/profiles/2d", "/profiles/nope.tsl", "/profiles/2d.tsl/x"})
+        EXPECT_EQ(get(missing)->status, 404) << missing;
+}

@@ -78,8 +78,14 @@ public:
         return system_->typeName(path);
     }
     bool isExecutable(const std::string& path) override { return system_->isExecutable(path); }
+    bool notify(const std::string& title, const std::string& text) override
+    {
+        notes.push_back(title + "|" + text);
+        return true;
+    }
 
     std::vector<std::string> opened;
+    std::vector<std::string> notes; // "title|text"
 
 private:
     std::unique_ptr<platform::Shell> system_ = platform::createShell();

@@ -311,9 +311,12 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
         return ok(body, Text);
     }
     if (path == "/profiles.html") {
-        std::string list = "<ul>\n";
+        // Each category is also a profile, which the program's plug-in adds through the link.
+        std::string list = "<p>Open a category to add its pictures to Tapestron as a profile.</p>\n"
+                           "<ul>\n";
         for (const auto& c : categories_)
-            list += "<li>" + htmlEscape(c.name) + "</li>\n";
+            list += "<li><a href=\"tapestron:profile/" + c.code + "\">" + htmlEscape(c.name) +
+                    "</a></li>\n";
         return ok(page("Categories", list + "</ul>\n"), Html);
     }
     if (path == "/")
@@ -336,11 +339,21 @@ WallpaperService::Answer WallpaperService::answer(const std::string& path, const
     const auto parts = splitPath(path);
     if (parts.size() < 2)
         return {};
+    // "/profiles/<code>.tsl": the category as a profile, its picture URLs one a line.
+    const bool profile = parts.size() == 2 && parts[0] == "profiles" && parts[1].ends_with(".tsl");
+    const std::string code = profile ? parts[1].substr(0, parts[1].size() - 4) : parts[1];
     const auto category = std::find_if(categories_.begin(), categories_.end(),
-                                       [&](const auto& c) { return c.code == parts[1]; });
+                                       [&](const auto& c) { return c.code == code; });
     if (category == categories_.end())
         return {};
     const std::string pictures = base + "/pictures/" + category->code + "/";
+
+    if (profile) {
+        std::string body;
+        for (const auto& p : category->pictures)
+            body += pictures + p.file + "\r\n";
+        return ok(body, Text);
+    }
 
     if (parts.size() == 2 && parts[0] == "wallpapers") {
         std::string body;
@@ -383,6 +396,7 @@ std::vector<std::string> WallpaperService::sitePaths() const
         const ServiceCategory& category = categories_[i];
         paths.push_back("/wallpapers/" + category.code);
         paths.push_back("/preview/" + category.code);
+        paths.push_back("/profiles/" + category.code + ".tsl");
         if (std::string gallery = galleryPath(i); !gallery.empty())
             paths.push_back(std::move(gallery));
         for (const ServicePicture& picture : category.pictures) {

@@ -22,7 +22,8 @@ struct Response;
 
 // The local wallpaper service: plain HTTP with the category list, the category names, the
 // wallpaper list of each category, the preview lists and their samples, the version, the pictures,
-// the galleries and a few small pages.
+// the galleries, each category as a profile ("/profiles/<code>.tsl", linked from "/profiles.html")
+// and a few small pages.
 // Runs on its own threads between start() and stop(). start() and stop() belong to one controlling
 // thread; the other members may be called from any thread.
 

@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include "desktop/gvarianttext.h"
+#include "desktop/process.h"
 #include "platform/files.h"
 #include "posixsupport.h"
 
@@ -131,6 +133,20 @@ public:
     {
         struct stat info {};
         return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && hasProgramHeader(path);
+    }
+
+    // The desktop's notification service on the session bus; every desktop offers one. The
+    // arguments are GVariant literals, so no text can be read as anything but a string:
+    // https://specifications.freedesktop.org/notification-spec/latest/protocol.html
+    bool notify(const std::string& title, const std::string& text) override
+    {
+        return posix::runTool(
+                   {"gdbus", "call", "--session", "--dest", "org.freedesktop.Notifications",
+                    "--object-path", "/org/freedesktop/Notifications", "--method",
+                    "org.freedesktop.Notifications.Notify", posix::gvariantQuoted("Tapestron"),
+                    "uint32 0", "''", posix::gvariantQuoted(title), posix::gvariantQuoted(text),
+                    "@as []", "@a{sv} {}", "int32 -1"})
+            .succeeded();
     }
 };
 

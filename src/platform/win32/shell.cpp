@@ -33,6 +33,14 @@ public:
     {
         return ::SHGetFileInfoW(win32::toWide(path).c_str(), 0, nullptr, 0, SHGFI_EXETYPE) != 0;
     }
+
+    // A program without a window of its own says it in a message box, brought to the front
+    // since the user started it from elsewhere (a web page, the Explorer).
+    bool notify(const std::string& title, const std::string& text) override
+    {
+        return ::MessageBoxW(nullptr, win32::toWide(text).c_str(), win32::toWide(title).c_str(),
+                             MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND) != 0;
+    }
 };
 
 } // namespace
