@@ -24,6 +24,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <ostream>
 #include <tuple>
 
 namespace {
@@ -63,6 +64,9 @@ const FaultCase Faults[] = {
     {"None", Fault{}}, // last, so that what a whole fetch costs stays out of the faults' figures
 };
 
+// Names, not bytes, in the names of the cases.
+void PrintTo(const FaultCase& fault, std::ostream* out) { *out << fault.name; }
+
 class NetworkFaultTest;
 
 // One request of the program: what to set up, which paths of the service it asks for, how to make
@@ -75,6 +79,8 @@ struct RequestCase {
     Outcome (*outcome)(NetworkFaultTest&);
 };
 
+void PrintTo(const RequestCase& request, std::ostream* out) { *out << request.name; }
+
 struct Figures {
     int combinations = 0;
     long long longestMs = 0;
@@ -83,6 +89,16 @@ struct Figures {
     long peakKiB = 0;
 };
 Figures figures;
+
+// The paths of the first category's pictures under folder ("/pictures/", "/samples/").
+std::vector<std::string> picturePaths(const WallpaperService& service, const char* folder)
+{
+    std::vector<std::string> paths;
+    const ServiceCategory& all = service.categories().front();
+    for (const ServicePicture& picture : all.pictures)
+        paths.push_back(std::string(folder) + all.code + "/" + picture.file);
+    return paths;
+}
 
 long maxResidentKiB()
 {
@@ -123,6 +139,15 @@ public:
     {
         return QDir(folder).entryList(QDir::Files | QDir::Hidden);
     }
+    // The service makes its pictures on first demand, which a loaded machine may take longer for
+    // than the shortened limits allow; where the whole request must succeed they are made before
+    // the program asks.
+    void preparePictures()
+    {
+        for (const char* folder : {"/pictures/", "/samples/"})
+            for (const std::string& path : picturePaths(service, folder))
+                service.content(path, service.baseUrl());
+    }
     std::string serviceBody(const std::string& path)
     {
         return service.content(path, service.baseUrl()).value_or("<none>");
@@ -157,15 +182,6 @@ public:
         return balloon == StepFailure && clean ? Outcome::Failure : Outcome::Neither;
     }
 };
-
-std::vector<std::string> picturePaths(const WallpaperService& service, const char* folder)
-{
-    std::vector<std::string> paths;
-    const ServiceCategory& all = service.categories().front();
-    for (const ServicePicture& picture : all.pictures)
-        paths.push_back(std::string(folder) + all.code + "/" + picture.file);
-    return paths;
-}
 
 void noPreparation(NetworkFaultTest&) {}
 
@@ -248,6 +264,9 @@ TEST_P(NetworkFaultTest, EndsInTheFailureOutcomeSoonAndWithinBoundedMemory)
     http.setLimits(DownloadKind::Picture, PictureLimits);
     if (figures.startedKiB == 0)
         figures.startedKiB = maxResidentKiB();
+    const bool control = fault.fault.kind == Fault::Kind::None;
+    if (control)
+        preparePictures();
     request.prepare(*this);
     for (const std::string& path : request.paths(service))
         service.setFault(path, fault.fault);
@@ -261,7 +280,6 @@ TEST_P(NetworkFaultTest, EndsInTheFailureOutcomeSoonAndWithinBoundedMemory)
     const long residentAfter = maxResidentKiB();
     const long growthKiB = residentAfter - residentBefore;
 
-    const bool control = fault.fault.kind == Fault::Kind::None;
     EXPECT_EQ(request.outcome(*this), control ? Outcome::Success : Outcome::Failure);
     EXPECT_LT(tookMs, 5000);
     EXPECT_LT(growthKiB, 64 * 1024);
