@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -137,6 +139,22 @@ TEST_F(FilesTest, CopiesReplaceTheTargetInOneStep)
     EXPECT_EQ(readFileBytes(current), "the user's picture");
     EXPECT_EQ(readFileBytes(dir.file("folder/inside.bmp")), "inside");
     EXPECT_EQ(names("*"), (Set{".", "..", "current.bmp", "folder", "next.bmp", "picture.bmp"}));
+}
+
+// Opened for reading as any other file, reads waiting as usual; a folder or a missing file is not.
+TEST_F(FilesTest, RegularFilesOpenForReadingAndNothingElse)
+{
+    writeFileBytes(dir.file("plain.txt"), "text");
+    const int fd = openRegularFileForReading(dir.file("plain.txt"));
+    ASSERT_GE(fd, 0);
+    char head[8] = {};
+    EXPECT_EQ(::read(fd, head, sizeof head), 4);
+    EXPECT_EQ(std::string(head), "text");
+    ::close(fd);
+    EXPECT_EQ(openRegularFileForReading(dir.path()), -1);
+    errno = 0;
+    EXPECT_EQ(openRegularFileForReading(dir.file("missing.txt")), -1);
+    EXPECT_EQ(errno, ENOENT);
 }
 
 TEST_F(FilesTest, FilesAndFoldersAreToldApart)
