@@ -15,8 +15,8 @@ packages=(
     libxcb1-dev
     # The Linux desktops the tests drive for real, each started by its case: an X server with
     # key presses sent through XTEST, a session bus with the desktops' settings services and
-    # schemas, and the desktop's link opener. feh is the benchmark's baseline.
-    xvfb xdotool feh
+    # schemas, and the desktop's link opener.
+    xvfb xdotool
     dbus-daemon dbus-bin dconf-service dconf-gsettings-backend libglib2.0-bin
     gsettings-desktop-schemas
     cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3

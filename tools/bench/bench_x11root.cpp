@@ -1,9 +1,8 @@
 // Times one step of the custom show on a 3840x2160 JPEG (conversion to current.bmp, the desktop
-// change) when the desktop is a bare X server, beside "feh --bg-fill" putting the same JPEG on the
-// same root window. The X server is an Xvfb of 3840x2160 at depth 24 started for the run; the
-// rounds alternate between the two, after one untimed round of each.
+// change) when the desktop is a bare X server. The X server is an Xvfb of 3840x2160 at depth 24
+// started for the run; one untimed round comes first.
 //
-//   bench-x11root [--runs N] [--feh PATH] [--parts]
+//   bench-x11root [--runs N] [--parts]
 //
 // --parts also times the pieces of the step: the conversion, and the desktop change alone.
 
@@ -101,7 +100,7 @@ std::vector<double> timed(int runs, const std::function<void()>& run)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: bench-x11root [--runs N] [--feh PATH] [--parts]\n");
+    std::fprintf(stderr, "usage: bench-x11root [--runs N] [--parts]\n");
     return 2;
 }
 
@@ -113,7 +112,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     int runs = 9;
-    std::string feh = "feh";
     bool parts = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -121,8 +119,6 @@ int main(int argc, char** argv)
             parts = true;
         else if (arg == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
-        else if (arg == "--feh" && i + 1 < argc)
-            feh = argv[++i];
         else
             return usage();
     }
@@ -141,39 +137,27 @@ int main(int argc, char** argv)
         QDir().mkpath(userDataPath(QStringLiteral("Temp")));
         const QString jpeg = dir + QStringLiteral("/bench-3840x2160.jpg");
         encodeJpeg(makeBenchImage(3840, 2160), jpeg, 90);
-        const std::string jpeg8 = jpeg.toStdString();
 
         platform::Platform system = platform::createPlatform(std::make_shared<DesktopPainter>());
         const StretchedSettings settings;
         CustomHost host;
         const auto ours = [&] { return host.step(system, settings, jpeg); };
-        // --no-fehbg: no ~/.fehbg written into the home of whoever runs this.
-        const auto theirs = [&] { return spawnAndWait({feh, "--no-fehbg", "--bg-fill", jpeg8}); };
-        if (!ours() || !theirs()) {
-            std::fprintf(stderr, "bench-x11root: a step failed or %s could not be run\n",
-                         feh.c_str());
+        if (!ours()) {
+            std::fprintf(stderr, "bench-x11root: a step failed\n");
             return 1;
         }
-        std::vector<double> a, b;
+        std::vector<double> a;
         for (int round = 0; round < runs; ++round) {
-            auto start = Clock::now();
-            const bool done = ours();
-            a.push_back(msSince(start));
-            start = Clock::now();
-            if (!done || !theirs())
+            const auto start = Clock::now();
+            if (!ours())
                 return 1;
-            b.push_back(msSince(start));
+            a.push_back(msSince(start));
         }
         std::printf("One custom step on a 3840x2160 JPEG (%lld bytes) to an Xvfb root of "
-                    "3840x2160x24, %d alternating rounds\n",
+                    "3840x2160x24, %d rounds\n",
                     static_cast<long long>(QFile(jpeg).size()), runs);
         std::printf("  %-36s median %8.2f ms  (min %8.2f)\n", "NextCustomWallpaper", median(a),
                     *std::min_element(a.begin(), a.end()));
-        std::printf("  %-36s median %8.2f ms  (min %8.2f)\n", "feh --bg-fill", median(b),
-                    *std::min_element(b.begin(), b.end()));
-        const double ratio = median(a) / median(b);
-        std::printf("  %-36s %.3f   (target <= 0.5)  %s\n", "ratio", ratio,
-                    ratio <= 0.5 ? "met" : "MISSED");
         if (parts) {
             const QString current = currentBitmapPath();
             std::printf("Parts, median of %d calls each:\n", runs);
