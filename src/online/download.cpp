@@ -21,7 +21,12 @@ QString FetchFirstLine(HttpClient& http, const QString& url, const QString& targ
     http.setConnectTimeout(ConnectTimeout);
     if (http.get(url, target) != HttpClient::Result::Ok)
         return {};
-    QFile file(target);
+    return readFirstLine(target);
+}
+
+QString readFirstLine(const QString& path)
+{
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {}; // the file went away between the transfer and the reading
     // One character past the limit tells a line that ends in time from one that goes on.
