@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -49,4 +50,11 @@ QByteArray readScratch(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool directlyIn(const QString& path, const QString& folder)
+{
+    const QFileInfo file(path);
+    return QDir::cleanPath(path) == path && file.absolutePath() == QDir::cleanPath(folder) &&
+           file.fileName() != QLatin1String("..") && file.fileName() != QLatin1String(".");
 }

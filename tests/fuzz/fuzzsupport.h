@@ -22,3 +22,6 @@ QString writeScratch(const QString& name, const std::uint8_t* data, std::size_t 
 QString writeScratch(const QString& name, const QByteArray& bytes);
 // The whole file; an empty array for a missing one.
 QByteArray readScratch(const QString& path);
+
+// Whether path names a file directly inside folder: no "..", no second separator, no other root.
+bool directlyIn(const QString& path, const QString& folder);

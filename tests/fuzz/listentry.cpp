@@ -4,23 +4,8 @@
 #include "common/paths.h"
 #include "online/samples.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 // The entries of a wallpaper list ("url;caption;position") and the sample addresses of a preview
 // list come from the network: no name taken from them may make a path outside its folder.
-
-namespace {
-
-// Whether path names a file directly inside folder.
-bool directlyIn(const QString& path, const QString& folder)
-{
-    const QFileInfo file(path);
-    return QDir::cleanPath(path) == path && file.absolutePath() == QDir::cleanPath(folder) &&
-           file.fileName() != QLatin1String("..") && file.fileName() != QLatin1String(".");
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
