@@ -7,6 +7,7 @@ set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
 option(TAPESTRON_WERROR "Treat warnings as errors" OFF)
 option(TAPESTRON_SANITIZE "Build with AddressSanitizer and UBSan" OFF)
+option(TAPESTRON_FUZZ "Build only the fuzz targets (clang: libFuzzer, AddressSanitizer, UBSan)" OFF)
 
 add_library(tapestron_options INTERFACE)
 if(MSVC)
@@ -17,7 +18,12 @@ else()
     target_compile_options(tapestron_options INTERFACE -Wall -Wextra -Wpedantic
         $<$<BOOL:${TAPESTRON_WERROR}>:-Werror>)
 endif()
-if(TAPESTRON_SANITIZE)
+if(TAPESTRON_FUZZ)
+    # Every library the targets link gets libFuzzer's coverage; only the targets get its main().
+    target_compile_options(tapestron_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+        -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(tapestron_options INTERFACE -fsanitize=address,undefined)
+elseif(TAPESTRON_SANITIZE)
     target_compile_options(tapestron_options INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(tapestron_options INTERFACE -fsanitize=address,undefined)

@@ -10,6 +10,8 @@ packages=(
     fonts-liberation
     libgtest-dev libgmock-dev libjpeg-turbo-progs
     libcpp-httplib-dev
+    # The fuzz targets: clang with libFuzzer and the sanitizers' runtime.
+    clang libclang-rt-14-dev
     # An ordinary web server, which the tests run over an exported copy of the service's site.
     nginx
     libxcb1-dev

@@ -7,6 +7,8 @@
 
 #include <QFile>
 
+#include <utility>
+
 QByteArrayList splitTextLines(const QByteArray& content)
 {
     QByteArrayList lines;
@@ -34,53 +36,75 @@ namespace {
         QStringLiteral("Cannot open file \"%1\". %2").arg(file.fileName(), file.errorString()));
 }
 
-QStringList decoded(const QByteArrayList& lines)
+// Reads the file in chunks and hands each line to take (which returns whether to go on) as soon
+// as its end is seen: the file is never held whole beside the lines made of it, so a long list
+// costs little more than the lines themselves.
+template <class Take> void readLines(const QString& path, Take take)
 {
-    QStringList list;
-    list.reserve(lines.size());
-    for (const QByteArray& line : lines)
-        list.append(QString::fromLocal8Bit(line));
-    return list;
+    RegularFile file(path);
+    if (!file.openForReading())
+        cannotRead(file);
+    QByteArray partial; // the start of a line whose end is in a later chunk
+    bool afterCr = false;
+    for (;;) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (file.error() != QFileDevice::NoError)
+            cannotRead(file);
+        if (chunk.isEmpty())
+            break;
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < chunk.size(); ++i) {
+            const char c = chunk[i];
+            // The LF of a CR LF ends no line of its own.
+            const bool crLf = c == '\n' && afterCr;
+            afterCr = c == '\r';
+            if (crLf)
+                start = i + 1;
+            if (crLf || (c != '\r' && c != '\n'))
+                continue;
+            partial.append(chunk.constData() + start, i - start);
+            if (!take(std::exchange(partial, QByteArray())))
+                return;
+            start = i + 1;
+        }
+        partial.append(chunk.constData() + start, chunk.size() - start);
+    }
+    if (!partial.isEmpty())
+        take(std::move(partial));
 }
 
 } // namespace
 
 QByteArrayList readTextLines(const QString& path)
 {
-    RegularFile file(path);
-    if (!file.openForReading())
-        cannotRead(file);
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        cannotRead(file);
-    return splitTextLines(content);
+    QByteArrayList lines;
+    readLines(path, [&](QByteArray&& line) {
+        lines.append(std::move(line));
+        return true;
+    });
+    return lines;
 }
 
-QStringList readTextList(const QString& path) { return decoded(readTextLines(path)); }
+QStringList readTextList(const QString& path)
+{
+    QStringList lines;
+    readLines(path, [&](QByteArray&& line) {
+        lines.append(QString::fromLocal8Bit(line));
+        return true;
+    });
+    return lines;
+}
 
 QStringList readFirstTextLines(const QString& path, int count)
 {
-    RegularFile file(path);
-    if (!file.openForReading())
-        cannotRead(file);
-    QByteArray head;
-    int ends = 0;
-    char previous = 0;
-    while (ends < count && !file.atEnd()) {
-        const QByteArray chunk = file.read(64 * 1024);
-        if (file.error() != QFileDevice::NoError)
-            cannotRead(file);
-        qsizetype used = chunk.size();
-        for (qsizetype i = 0; i < chunk.size() && ends < count; ++i) {
-            const char c = chunk[i];
-            // The LF of a CR LF ends no line of its own.
-            if (c == '\r' || (c == '\n' && previous != '\r'))
-                used = ++ends == count ? i + 1 : used;
-            previous = c;
-        }
-        head += chunk.left(used);
-    }
-    return decoded(splitTextLines(head).mid(0, count));
+    QStringList lines;
+    if (count <= 0)
+        return lines;
+    readLines(path, [&](QByteArray&& line) {
+        lines.append(QString::fromLocal8Bit(line));
+        return lines.size() != count;
+    });
+    return lines;
 }
 
 void writeTextLines(const QString& path, const QByteArrayList& lines)

@@ -20,7 +20,12 @@ QString FetchFirstLine(HttpClient& http, const QString& url, const QString& targ
     http.setConnectTimeout(ConnectTimeout);
     if (http.get(url, target, DownloadKind::Text) != HttpClient::Result::Ok)
         return {};
-    RegularFile file(target);
+    return readFirstLine(target);
+}
+
+QString readFirstLine(const QString& path)
+{
+    RegularFile file(path);
     if (!file.openForReading())
         return {}; // the file went away between the transfer and the reading
     // One character past the limit tells a line that ends in time from one that goes on.

@@ -21,5 +21,8 @@ void DownloadFile(HttpClient& http, const QString& url, const QString& target, D
 inline constexpr qsizetype MaxFirstLineLength = 64;
 QString FetchFirstLine(HttpClient& http, const QString& url, const QString& target);
 
+// The first line of the file at path by the rules of FetchFirstLine; "" when it can not be read.
+QString readFirstLine(const QString& path);
+
 // Like DownloadFile, but keeps the client's current connect timeout.
 void DoDownload(HttpClient& http, const QString& url, const QString& target);

@@ -71,6 +71,28 @@ TEST_F(PosixRegistryFile, ReadsHandEditsAndKeepsWhatItDoesNotKnow)
     EXPECT_EQ(read("N", "X"), text("W"));
 }
 
+TEST_F(PosixRegistryFile, DamagedListsAndNullCharactersSurviveEveryRewrite)
+{
+    // A list cut off after its "\\" keeps the key below it a key of its own.
+    std::filesystem::create_directories(dir.file("config/tapestron"));
+    writeFileBytes(file, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
+                             TestKey + "]\r\n\"Cut\"=hex(1):41,00,\\\r\n" + "[HKEY_CURRENT_USER\\" +
+                             TestKey + "\\Below]\r\n\"V\"=\"below\"\r\n");
+    EXPECT_EQ(read("V", TestKey + "\\Below"), text("below"));
+    EXPECT_EQ(read("V"), std::nullopt);
+    registry->writeDword(User, TestKey, "Touch", 1);
+    const std::string once = readFileBytes(file);
+    EXPECT_THAT(once, ::testing::HasSubstr("\"Cut\"=hex(1):41,00,\\\r\n\r\n[HKEY_CURRENT_USER"));
+    registry->writeDword(User, TestKey, "Touch", 2);
+    registry->writeDword(User, TestKey, "Touch", 1);
+    EXPECT_EQ(readFileBytes(file), once) << "a rewrite keeps the damaged line as it was, no more";
+
+    // Only the stored terminator is dropped: null characters of the text itself stay.
+    const std::string nulls("A\0\0", 3);
+    registry->writeString(User, TestKey, "Nulls", nulls);
+    EXPECT_EQ(read("Nulls"), RegistryValue(nulls));
+}
+
 TEST_F(PosixRegistryFile, LocationAndItsFailures)
 {
     writeFileBytes(dir.file("blocker"), "a file where a folder should be");

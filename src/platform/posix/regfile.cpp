@@ -106,9 +106,8 @@ std::optional<RegValueEntry> readData(std::string_view data)
         auto bytes = readHexBytes(data.substr(7));
         if (!bytes)
             return std::nullopt;
-        // The stored data carries its terminating null character.
-        while (bytes->size() >= 2 &&
-               bytes->compare(bytes->size() - 2, 2, std::string(2, '\0')) == 0)
+        // The stored data carries its terminating null character; any before it are the text's.
+        if (bytes->size() >= 2 && bytes->compare(bytes->size() - 2, 2, std::string(2, '\0')) == 0)
             bytes->resize(bytes->size() - 2);
         entry.kind = expandable ? RegValueEntry::Kind::ExpandString : RegValueEntry::Kind::String;
         entry.text = utf16leToUtf8(*bytes);
@@ -284,7 +283,12 @@ RegDocument parseRegFile(std::string_view bytes)
         std::string data(trimmed(rest.substr(1)));
         std::string whole(line);
         if (startsWithNoCase(data, "hex")) {
-            while (!data.empty() && data.back() == '\\' && i + 1 < lines.size()) {
+            // A damaged list that ends in "\\" must not swallow the blank line or the key after it.
+            const auto continues = [&] {
+                const std::string_view next = i + 1 < lines.size() ? trimmed(lines[i + 1]) : "";
+                return !next.empty() && next.front() != '[';
+            };
+            while (!data.empty() && data.back() == '\\' && continues()) {
                 data.pop_back();
                 data += trimmed(lines[++i]);
                 whole += "\r\n" + std::string(lines[i]);
