@@ -19,9 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                           directlyIn(joinPath(temp, entry.name + QStringLiteral(".jpg")), temp),
                       "a cached picture stays in its folder");
         }
-        if (managed && line.count(u';') >= 2)
-            fuzzCheck(entry.url + u';' + entry.caption + u';' + entry.position == line,
+        fuzzCheck(entry.caption.size() <= MaxCaptionLength, "a caption is cut to its limit");
+        if (managed && line.count(u';') >= 2) {
+            // A caption at its limit may have been cut: then only its start is in the line.
+            const QString head = entry.url + u';' + entry.caption;
+            fuzzCheck(entry.caption.size() < MaxCaptionLength - 1
+                          ? head + u';' + entry.position == line
+                          : line.startsWith(head) && line.endsWith(u';' + entry.position),
                       "the fields of an entry are the whole line");
+        }
     }
     if (const std::optional<QString> sample = sampleFile(line))
         fuzzCheck(directlyIn(*sample, previewFolder()), "a sample stays in its folder");

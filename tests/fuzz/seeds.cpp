@@ -239,6 +239,9 @@ void textLists()
     seed("listentry", "climb.txt", "http://127.0.0.1/../../settings.ini;..;0");
     seed("listentry", "windows.txt", "C:\\Temp\\..\\cat.tsl.jpg;c:\\x;3");
     seed("listentry", "fields.txt", "a.jpg");
+    seed("profilelink", "plain.txt", "tapestron:profile/street");
+    seed("profilelink", "authority.txt", "TAPESTRON://profile/Digital%20Art/");
+    seed("profilelink", "climb.txt", "tapestron:profile/..%2F..%2Fsettings");
     seed("firstline", "version.txt", "0.2.0.80\r\n");
     seed("firstline", "preview.txt",
          "http://127.0.0.1:8468/samples/a.jpg\rhttp://127.0.0.1:8468/samples/b.jpg\n\n"

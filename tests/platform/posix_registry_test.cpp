@@ -87,6 +87,15 @@ TEST_F(PosixRegistryFile, DamagedListsAndNullCharactersSurviveEveryRewrite)
     registry->writeDword(User, TestKey, "Touch", 1);
     EXPECT_EQ(readFileBytes(file), once) << "a rewrite keeps the damaged line as it was, no more";
 
+    // Kept lines are written after the values: a damaged list must not take the next kept line
+    // as its rest, making a value that was never there.
+    writeFileBytes(file, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" +
+                             TestKey + "]\r\n\"Cut\"=hex:41,\\\r\n\r\n  42\r\n");
+    registry->writeDword(User, TestKey, "Touch", 1);
+    registry->writeDword(User, TestKey, "Touch", 2);
+    EXPECT_EQ(read("Cut"), std::nullopt);
+    EXPECT_THAT(readFileBytes(file), ::testing::HasSubstr("\"Cut\"=hex:41,\\\r\n\r\n42\r\n"));
+
     // Only the stored terminator is dropped: null characters of the text itself stay.
     const std::string nulls("A\0\0", 3);
     registry->writeString(User, TestKey, "Nulls", nulls);

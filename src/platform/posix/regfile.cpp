@@ -323,8 +323,14 @@ std::string formatRegFile(const RegDocument& document)
         out += "\r\n";
         for (const RegValueEntry& value : section.values)
             out += valueLine(value) + "\r\n";
-        for (const std::string& line : section.otherLines)
-            out += line + "\r\n";
+        const std::vector<std::string>& kept = section.otherLines;
+        for (std::size_t k = 0; k < kept.size(); ++k) {
+            out += kept[k] + "\r\n";
+            // A kept line that ends in "\\" would take the kept line written after it as the
+            // rest of its list when read again; a blank line ends the list where it ended.
+            if (kept[k].ends_with('\\') && k + 1 < kept.size())
+                out += "\r\n";
+        }
         out += "\r\n";
     }
     return out;
