@@ -303,7 +303,7 @@ protected:
 int killCount()
 {
     const char* count = std::getenv("TAPESTRON_KILLS");
-    return count ? std::atoi(count) : 150;
+    return count ? std::atoi(count) : 100;
 }
 
 TEST_P(WriteFaultsTest, AKillAtAnyMomentLeavesTheOldOrTheNewFile)
