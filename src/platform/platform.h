@@ -4,6 +4,7 @@
 #include "hotkeys.h"
 #include "registry.h"
 #include "shell.h"
+#include "system.h"
 
 #include <memory>
 
@@ -18,9 +19,11 @@ struct Platform {
     std::unique_ptr<Shell> shell;
 };
 
-// painter: the program's picture code, for desktops that need pictures drawn for them.
+// painter: the program's picture code, for desktops that need pictures drawn for them. Prepares
+// the process first (prepareProcess).
 inline Platform createPlatform(std::shared_ptr<PicturePainter> painter)
 {
+    prepareProcess();
     return Platform{createRegistry(), createDesktop(std::move(painter)), createGlobalHotkeys(),
                     createShell()};
 }

@@ -30,6 +30,11 @@ std::string appDataDir();
 std::int64_t performanceCounter();
 std::int64_t performanceFrequency();
 
+// Sets the process up the way the program's failure handling expects, once at start: a write
+// past the system's file-size limit then fails like any other (POSIX: SIGXFSZ is ignored, so the
+// write returns EFBIG instead of ending the process).
+void prepareProcess();
+
 // Hands memory the program has freed back to the system. A step's picture buffers are many times
 // what the idling program needs, and the allocator would otherwise keep them for the process.
 void releaseFreedMemory();

@@ -6,6 +6,7 @@
 #include "posixsupport.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <malloc.h>
@@ -67,6 +68,8 @@ std::int64_t performanceCounter()
 }
 
 std::int64_t performanceFrequency() { return 1'000'000'000; }
+
+void prepareProcess() { ::signal(SIGXFSZ, SIG_IGN); }
 
 void releaseFreedMemory()
 {

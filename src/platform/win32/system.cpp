@@ -88,6 +88,9 @@ std::int64_t performanceFrequency()
     return frequency.QuadPart;
 }
 
+// Windows has no file-size limit signal: a write that does not fit simply fails.
+void prepareProcess() {}
+
 void releaseFreedMemory()
 {
     // The C runtime's heap gives its free blocks back to the process heap, which releases them.
