@@ -53,7 +53,7 @@ public:
 class CopyingDownloader final : public FileDownloader {
 public:
     explicit CopyingDownloader(QString body) : body_(std::move(body)) {}
-    void DownloadFile(const QString&, const QString& target) override
+    void DownloadFile(const QString&, const QString& target, DownloadKind) override
     {
         const QString partial = partialDownloadPath(target);
         if (platform::copyFileReplacing(toStd(body_), toStd(partial)) &&
@@ -108,7 +108,8 @@ struct Writer {
              [&] {
                  CopyingDownloader http(input("list%1", version));
                  RefreshCatalogFile(http, context.programPath("data/cat.tsl"),
-                                    context.programPath("data/cat1.tsl"), "/wallpapers/cat.tsl");
+                                    context.programPath("data/cat1.tsl"), "/wallpapers/cat.tsl",
+                                    CatalogLines::Codes);
              }},
             {"temp",
              [&] {
