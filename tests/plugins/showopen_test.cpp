@@ -292,3 +292,50 @@ TEST_F(ShowOpenTest, AServiceThatStallsEndsTheImportWithinTheStallLimit)
     EXPECT_TRUE(userFiles().empty());
     service.stop();
 }
+
+// The faults of the network on the list and on a picture: each ends the import at once with its
+// own outcome and leaves nothing. A stall is the case above; an endless picture would only end
+// after the gibibyte a picture may have.
+TEST_F(ShowOpenTest, NetworkFaultsEndTheImportSoonAndLeaveNothing)
+{
+    WallpaperService service;
+    service.start();
+    const ScopedEnv url("TAPESTRON_SERVICE_URL", service.baseUrl());
+    const std::string list = "/profiles/street.tsl";
+    const std::string picture = "/pictures/street/street_Deep_Field.jpg";
+    const std::string notSent = "Profile street could not be added: the wallpaper service did not "
+                                "send ";
+    const std::string tooLong = "Profile street could not be added: its list is too long.";
+    const struct {
+        const char* name;
+        std::string path;
+        Fault fault;
+        int exitCode;
+        std::string said;
+    } cases[] = {
+        {"404", list, Fault::notFound(), 3, notSent + "it."},
+        {"500", list, Fault::serverError(), 3, notSent + "it."},
+        {"reset", list, Fault::reset(), 3, notSent + "it."},
+        {"cut body", list, Fault::cutBody(), 3, notSent + "it."},
+        {"endless body", list, Fault::endlessBody(), 2, tooLong},
+        {"2 GB length", list, Fault::hugeLength(100000), 2, tooLong},
+        {"404", picture, Fault::notFound(), 3, notSent + "picture 1 of 4."},
+        {"500", picture, Fault::serverError(), 3, notSent + "picture 1 of 4."},
+        {"reset", picture, Fault::reset(), 3, notSent + "picture 1 of 4."},
+        {"cut body", picture, Fault::cutBody(), 3, notSent + "picture 1 of 4."},
+        {"2 GB length", picture, Fault::hugeLength(100000), 2,
+         "Profile street could not be added: picture 1 of 4 is larger than 1 GiB."},
+    };
+    for (const auto& fault : cases) {
+        service.clearFaults();
+        service.setFault(fault.path, fault.fault);
+        QElapsedTimer clock;
+        clock.start();
+        const Outcome outcome = open("tapestron:profile/street");
+        EXPECT_LT(clock.elapsed(), 10000) << fault.name << " on " << fault.path;
+        EXPECT_EQ(outcome.exitCode, fault.exitCode) << fault.name << " on " << fault.path;
+        EXPECT_EQ(outcome.said, fault.said) << fault.name << " on " << fault.path;
+        EXPECT_TRUE(userFiles().empty()) << fault.name << " on " << fault.path;
+    }
+    service.stop();
+}

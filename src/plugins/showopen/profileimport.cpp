@@ -73,16 +73,18 @@ QTemporaryDir stagingFolder()
     return QTemporaryDir(joinPath(userDataDir(), QStringLiteral(".import-XXXXXX")));
 }
 
-// Remembers the largest size a transfer announced or reached, so a request the client refused for
-// its size can be told from one the service did not answer.
+// Remembers how far a transfer got, so a request the client refused for its size can be told from
+// one the service did not answer. The client stops a body one write short of its limit, so the
+// last count it reports may lie up to one write (at most CutOffSlack bytes) below it.
 class SizeWatch final : public HttpProgress {
 public:
     void workBegin(std::int64_t expectedTotal) override { note(expectedTotal); }
     void work(std::int64_t bytesSoFar) override { note(bytesSoFar); }
-    std::int64_t largest() const { return largest_; }
+    bool reached(std::int64_t limit) const { return largest_ > limit - CutOffSlack; }
     void reset() { largest_ = 0; }
 
 private:
+    static constexpr std::int64_t CutOffSlack = 64 * 1024;
     void note(std::int64_t bytes) { largest_ = std::max(largest_, bytes); }
 
     std::int64_t largest_ = 0;
@@ -215,12 +217,10 @@ ImportOutcome importServiceProfile(const QString& name)
         client.setLimits(DownloadKind::Text, boundedTo(DownloadKind::Text, MaxListBytes));
         if (client.get(service + "/profiles/" + name + ".tsl", list, DownloadKind::Text) !=
             HttpClient::Result::Ok)
-            return failed(size.largest() > MaxListBytes ? ImportStatus::Refused
-                                                        : ImportStatus::DownloadFailed,
-                          name,
-                          size.largest() > MaxListBytes
-                              ? QStringLiteral("its list is too long")
-                              : QStringLiteral("the wallpaper service did not send it"));
+            return size.reached(MaxListBytes)
+                       ? failed(ImportStatus::Refused, name, QStringLiteral("its list is too long"))
+                       : failed(ImportStatus::DownloadFailed, name,
+                                QStringLiteral("the wallpaper service did not send it"));
         QList<QUrl> urls;
         for (const QString& line : readTextList(list)) {
             if (line.trimmed().isEmpty())
@@ -245,7 +245,7 @@ ImportOutcome importServiceProfile(const QString& name)
             size.reset();
             if (client.get(urls[i].toString(QUrl::FullyEncoded), incoming, DownloadKind::Picture) !=
                 HttpClient::Result::Ok) {
-                if (size.largest() > client.limits(DownloadKind::Picture).maxBytes)
+                if (size.reached(client.limits(DownloadKind::Picture).maxBytes))
                     return failed(
                         ImportStatus::Refused, name,
                         left < defaultTransferLimits(DownloadKind::Picture).maxBytes
