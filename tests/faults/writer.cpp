@@ -4,6 +4,8 @@
 //
 //   tapestron-writer <kind> <0|1|serve> <program folder> <scratch folder>
 //
+// The download kind fetches from TAPESTRON_SERVICE_URL.
+//
 // 0 and 1 write the old and the new version once (a failed write prints its message and ends with
 // 1); serve hands out processes that write them in turn until killed (see serve below).
 #include "automode/catalog.h"
@@ -11,11 +13,13 @@
 #include "common/context.h"
 #include "common/partialdownload.h"
 #include "common/paths.h"
+#include "common/service.h"
 #include "common/settingstable.h"
 #include "common/strings.h"
 #include "common/textlist.h"
 #include "custommode/favourites.h"
 #include "custommode/profiles.h"
+#include "online/download.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "settings/originalstore.h"
@@ -110,6 +114,15 @@ struct Writer {
                  RefreshCatalogFile(http, context.programPath("data/cat.tsl"),
                                     context.programPath("data/cat1.tsl"), "/wallpapers/cat.tsl",
                                     CatalogLines::Codes);
+             }},
+            // A picture fetched into the cache, as the automatic step and the previews fetch
+            // theirs, from the service the test runs.
+            {"download",
+             [&] {
+                 HttpClient http;
+                 DownloadFile(http,
+                              serviceBaseUrl() + QStringLiteral("/picture%1.jpg").arg(version),
+                              userDataPath("Temp/download.jpg"), DownloadKind::Picture);
              }},
             {"temp",
              [&] {
