@@ -8,8 +8,6 @@
 
 #include <chrono>
 
-#include <dlfcn.h>
-
 namespace {
 
 class TextListTest : public AppFixture {};
@@ -82,7 +80,7 @@ TEST_F(TextListTest, TheFirstLinesAreReadWithoutTheRestOfAHugeFile)
 TEST_F(TextListTest, ALongListCostsLittleMoreThanItsOwnLines)
 {
     // The sanitizer's own bookkeeping and quarantine would be counted as the reader's.
-    if (dlsym(RTLD_DEFAULT, "__asan_init"))
+    if (UnderAddressSanitizer)
         GTEST_SKIP() << "resident memory says nothing about the reader under AddressSanitizer";
     // 32 MB of wallpaper list, written in pieces so that the test itself holds none of it.
     const QString path = tempPath("long.lst");

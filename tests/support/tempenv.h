@@ -3,6 +3,14 @@
 #include <optional>
 #include <string>
 
+// Whether this build runs under AddressSanitizer, whose shadow memory and quarantine of freed
+// blocks make resident memory say nothing about the code measured.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool UnderAddressSanitizer = true;
+#else
+inline constexpr bool UnderAddressSanitizer = false;
+#endif
+
 // A fresh temporary folder, removed with everything in it at the end of the scope.
 class TempDir {
 public:
