@@ -282,8 +282,9 @@ TEST_P(NetworkFaultTest, EndsInTheFailureOutcomeSoonAndWithinBoundedMemory)
 
     EXPECT_EQ(request.outcome(*this), control ? Outcome::Success : Outcome::Failure);
     EXPECT_LT(tookMs, 5000);
-    if (!UnderAddressSanitizer) // its quarantine keeps what the request freed
+    if (!UnderAddressSanitizer) { // its quarantine keeps what the request freed
         EXPECT_LT(growthKiB, 64 * 1024);
+    }
     if (!control) {
         ++figures.combinations;
         figures.peakKiB = std::max(figures.peakKiB, residentAfter);
