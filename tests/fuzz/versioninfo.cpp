@@ -18,6 +18,7 @@ public:
     bool open(const std::string&) override { return false; }
     std::optional<std::string> typeName(const std::string&) override { return "Application"; }
     bool isExecutable(const std::string&) override { return true; }
+    bool notify(const std::string&, const std::string&) override { return false; }
 };
 
 void queryAll(Bytes data)
