@@ -135,9 +135,9 @@ public:
         return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && hasProgramHeader(path);
     }
 
-    // The desktop's notification service on the session bus; every desktop offers one. The
-    // arguments are GVariant literals, so no text can be read as anything but a string:
-    // https://specifications.freedesktop.org/notification-spec/latest/protocol.html
+    // The desktop's notification service on the session bus (org.freedesktop.Notifications,
+    // Notify); every desktop offers one. The arguments are GVariant literals, so no text can be
+    // read as anything but a string.
     bool notify(const std::string& title, const std::string& text) override
     {
         return posix::runTool(
