@@ -8,8 +8,6 @@
 #include "common/textlist.h"
 #include "platform/files.h"
 
-#include <QFile>
-
 #include <algorithm>
 
 namespace {
@@ -55,7 +53,7 @@ void RefreshCatalogFile(FileDownloader& http, const QString& path, const QString
             platform::deleteFile(toStd(download));
         }
         if (!platform::fileExists(toStd(path)))
-            QFile::copy(backupPath, path);
+            platform::copyFileReplacing(toStd(backupPath), toStd(path));
     } catch (const std::exception&) {
         // A catalog that can not be refreshed is used as it is.
     }

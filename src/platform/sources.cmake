@@ -14,6 +14,7 @@ set(TAPESTRON_PLATFORM_POSIX_SOURCES
     posix/utf16.cpp
     posix/profile.cpp
     posix/files.cpp
+    posix/programstore.cpp
     posix/exclusivefile.cpp
     posix/instance.cpp
     posix/hotkeys.cpp

@@ -8,6 +8,7 @@
 #include "custommode/favourites.h"
 #include "custommode/profiles.h"
 #include "fixtures.h"
+#include "readonlyfolders.h"
 #include "settings/settings.h"
 #include "testpictures.h"
 #include "wallpaper/bmp.h"
@@ -28,7 +29,6 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -423,45 +423,6 @@ TEST_P(WriteFaultsTest, AFullDiskFailsTheWriteAndKeepsTheOldFile)
     expectUnchanged(older, clean);
     expectProgramStarts(older);
 }
-
-// A folder the program may not write to: as root, which ignores permissions, the folder is
-// mounted read-only over itself.
-class ReadOnlyFolders {
-public:
-    explicit ReadOnlyFolders(const std::vector<std::string>& folders)
-    {
-        for (const std::string& folder : folders) {
-            if (::geteuid() != 0) {
-                fs::permissions(folder,
-                                fs::perms::owner_write | fs::perms::group_write |
-                                    fs::perms::others_write,
-                                fs::perm_options::remove);
-            } else if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) {
-                return;
-            } else if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                               nullptr) != 0) {
-                ::umount2(folder.c_str(), MNT_DETACH);
-                return;
-            }
-            folders_.push_back(folder);
-        }
-        made_ = true;
-    }
-    ~ReadOnlyFolders()
-    {
-        for (const std::string& folder : folders_) {
-            if (::geteuid() != 0)
-                fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
-            else
-                ::umount2(folder.c_str(), MNT_DETACH);
-        }
-    }
-    bool made() const { return made_; }
-
-private:
-    std::vector<std::string> folders_;
-    bool made_ = false;
-};
 
 TEST_P(WriteFaultsTest, AReadOnlyFolderFailsTheWriteAndKeepsTheOldFile)
 {

@@ -9,7 +9,9 @@
 // and output are pipes to this process. One file per system implements it.
 class ChildProcess {
 public:
-    explicit ChildProcess(const std::vector<std::string>& helperArguments);
+    // program: a copy of this test program elsewhere, when not this one.
+    explicit ChildProcess(const std::vector<std::string>& helperArguments,
+                          const std::string& program = {});
     ~ChildProcess(); // kills the child when it still runs
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -28,5 +30,5 @@ private:
     std::unique_ptr<Handles> handles_;
 };
 
-// Runs the helper to its end; true when it exits with 0.
-bool runHelper(const std::vector<std::string>& helperArguments);
+// Runs the helper (of program, when given) to its end; true when it exits with 0.
+bool runHelper(const std::vector<std::string>& helperArguments, const std::string& program = {});

@@ -18,7 +18,8 @@ struct ChildProcess::Handles {
     int exitCode = -1;
 };
 
-ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments)
+ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments,
+                           const std::string& otherProgram)
     : handles_(std::make_unique<Handles>())
 {
     int toChild[2], fromChild[2];
@@ -34,7 +35,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments)
     posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
 
-    const std::string program = platform::executablePath();
+    const std::string program =
+        otherProgram.empty() ? platform::executablePath() : otherProgram;
     std::vector<std::string> arguments{program, "--platform-helper"};
     arguments.insert(arguments.end(), helperArguments.begin(), helperArguments.end());
     std::vector<char*> argv;

@@ -53,7 +53,8 @@ struct ChildProcess::Handles {
     int exitCode = -1;
 };
 
-ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments)
+ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments,
+                           const std::string& otherProgram)
     : handles_(std::make_unique<Handles>())
 {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -69,7 +70,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments)
     ::SetHandleInformation(handles_->input, HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(handles_->output, HANDLE_FLAG_INHERIT, 0);
 
-    const std::wstring program = widened(platform::executablePath());
+    const std::wstring program =
+        widened(otherProgram.empty() ? platform::executablePath() : otherProgram);
     std::wstring commandLine = quoted(program) + L" --platform-helper";
     for (const std::string& argument : helperArguments)
         commandLine += L" " + quoted(widened(argument));

@@ -1,16 +1,19 @@
 #include "helper.h"
 
 #include "childprocess.h"
+#include "platform/files.h"
 #include "platform/instance.h"
+#include "platform/profile.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 
 #include <cstdio>
 #include <exception>
 #include <string>
 
-bool runHelper(const std::vector<std::string>& helperArguments)
+bool runHelper(const std::vector<std::string>& helperArguments, const std::string& program)
 {
-    ChildProcess child(helperArguments);
+    ChildProcess child(helperArguments, program);
     child.closeInput();
     return child.wait() == 0;
 }
@@ -29,6 +32,42 @@ int holdBlock(const std::string& name, std::uint32_t value)
     return 0;
 }
 
+// The file as the program reads it; "-" when it can not be read.
+std::string programFileText(const std::string& path)
+{
+    const int fd = platform::openRegularFileForReading(path);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (!file)
+        return "-";
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
+}
+
+// The program's own writes in its folder, made the way the catalog refresh and the plug-in list
+// make them, each followed by what a read of it then finds.
+int writeInProgramFolder()
+{
+    const std::string data = platform::programDir() + "data" + platform::pathSeparator();
+    auto part = platform::createExclusiveFile(data + "cat.tsl.part");
+    if (!part || !part->write("fresh", 5))
+        return 1;
+    part.reset();
+    const bool moved = platform::moveFileNoReplace(data + "cat.tsl", data + "cat1.tsl") &&
+                       platform::moveFileReplacing(data + "cat.tsl.part", data + "cat.tsl");
+    platform::writeProfileString(data + "plugins.ini", "showopen.exe", "Status", "enabled");
+    std::printf("%s %s %s %s %d\n", programFileText(data + "cat.tsl").c_str(),
+                programFileText(data + "cat1.tsl").c_str(),
+                platform::getProfileString(data + "plugins.ini", "showopen.exe", "Status", "-")
+                    .c_str(),
+                programFileText(data + "cat.tsl.part").c_str(), moved);
+    const bool deleted = platform::deleteFile(data + "cat.tsl");
+    std::printf("%s %d\n", programFileText(data + "cat.tsl").c_str(), deleted);
+    return 0;
+}
+
 } // namespace
 
 int helperMain(int argc, char** argv)
@@ -39,6 +78,8 @@ int helperMain(int argc, char** argv)
     try {
         if (command == "block-hold" && argc == 4)
             return holdBlock(argv[2], static_cast<std::uint32_t>(std::stoul(argv[3])));
+        if (command == "write-in-program-folder")
+            return writeInProgramFolder();
         if (argc != 5)
             return 2;
         auto registry = platform::createRegistry();

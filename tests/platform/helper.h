@@ -9,6 +9,9 @@
 //   block-hold <name> <value>            creates the shared block <name> of HeldBlockSize
 //                                        bytes, writes <value> at offset 0, prints "new" or
 //                                        "existed" and holds the block until its input ends
+//   write-in-program-folder              writes data/cat.tsl and data/plugins.ini in the
+//                                        helper's own folder as the program does, printing
+//                                        what reads of them then find
 int helperMain(int argc, char** argv);
 
 inline constexpr std::size_t HeldBlockSize = 64;

@@ -1,9 +1,12 @@
+#include "childprocess.h"
 #include "fifoguard.h"
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
+#include "platform/system.h"
 #include "platform/versioninfo.h"
+#include "readonlyfolders.h"
 #include "tempenv.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -123,6 +127,64 @@ TEST(PosixFilesTest, CopiesReplaceLinksAndSurviveWritesThatStopHalfWay)
     for (const auto& entry : fs::directory_iterator(dir.path()))
         names.insert(entry.path().filename().string());
     EXPECT_EQ(names, (std::set<std::string>{"big.bmp", "current.bmp", "next.bmp", "picture.bmp"}));
+}
+
+// Every file below folder, by its path there, with its contents.
+std::map<std::string, std::string> filesBelow(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    if (fs::exists(folder))
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file())
+                files[fs::relative(entry.path(), folder).string()] = readFileBytes(entry.path());
+    return files;
+}
+
+// An installed program runs from a folder its users may not write; what it writes there each
+// user keeps in a copy of their own, read before the installed file. A folder the user may write
+// is written as it is.
+TEST(PosixFilesTest, AProgramFolderTheUserMayNotWriteKeepsItsWritesPerUser)
+{
+    TempDir dir;
+    const std::string program = dir.file("program"), data = dir.file("program/data");
+    fs::create_directories(data);
+    writeFileBytes(data + "/cat.tsl", "installed");
+    fs::copy_file(executablePath(), program + "/platform_tests");
+    const auto installed = filesBelow(program);
+    const std::string pluginList = "[showopen.exe]\r\nStatus=enabled\r\n";
+
+    struct Case {
+        const char* user;
+        bool readOnly;
+        const char* afterDelete; // deleting the per-user copy shows the installed file again
+    };
+    for (const Case& c : {Case{"first", true, "installed 1"}, Case{"second", true, "installed 1"},
+                          Case{"owner", false, "- 1"}}) {
+        SCOPED_TRACE(c.user);
+        const ScopedEnv home("XDG_DATA_HOME", dir.file(c.user));
+        std::optional<ReadOnlyFolders> readOnly;
+        if (c.readOnly && !readOnly.emplace(std::vector{program, data}).made())
+            GTEST_SKIP() << "running as root, and no read-only mount may be made here";
+        ChildProcess child({"write-in-program-folder"}, program + "/platform_tests");
+        child.closeInput();
+        EXPECT_EQ(child.readLine(), "fresh installed enabled - 1");
+        EXPECT_EQ(child.readLine(), c.afterDelete);
+        EXPECT_EQ(child.wait(), 0);
+        const auto store = filesBelow(dir.file(c.user));
+        if (c.readOnly) {
+            EXPECT_EQ(filesBelow(program), installed);
+            EXPECT_EQ(store, (std::map<std::string, std::string>{
+                                 {"tapestron/data/cat1.tsl", "installed"},
+                                 {"tapestron/data/plugins.ini", pluginList}}));
+        } else {
+            EXPECT_TRUE(store.empty());
+            auto written = installed;
+            written.erase("data/cat.tsl");
+            written["data/cat1.tsl"] = "installed";
+            written["data/plugins.ini"] = pluginList;
+            EXPECT_EQ(filesBelow(program), written);
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "posixsupport.h"
+#include "programstore.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -37,8 +38,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<ExclusiveFile> createExclusiveFile(const std::string& path)
+std::unique_ptr<ExclusiveFile> createExclusiveFile(const std::string& requested)
 {
+    const std::string path = posix::pathForWriting(requested);
     // Windows refuses to open a read-only file for writing, even for an administrator.
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {

@@ -1,7 +1,9 @@
 #include "platform/files.h"
 
 #include "posixsupport.h"
+#include "programstore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
@@ -91,68 +93,7 @@ bool copyAll(int in, int out)
     }
 }
 
-} // namespace
-
-char pathSeparator() { return '/'; }
-
-bool fileExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool directoryExists(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool createDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
-
-bool deleteFile(const std::string& path)
-{
-    // Windows refuses to delete a read-only file; the owner's write permission stands in for
-    // that attribute here.
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
-        errno = EACCES;
-        return false;
-    }
-    return ::unlink(path.c_str()) == 0;
-}
-
-bool moveFileNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return false;
-    // A file system without that rename flag: a hard link is just as unable to replace, and
-    // dropping the old name afterwards completes the move.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    if (::unlink(from.c_str()) != 0) {
-        const int saved = errno;
-        ::unlink(to.c_str());
-        errno = saved;
-        return false;
-    }
-    return true;
-}
-
-bool moveFileReplacing(const std::string& from, const std::string& to)
-{
-    return ::rename(from.c_str(), to.c_str()) == 0;
-}
-
-bool flushFileToDisk(const std::string& path)
-{
-    // fsync writes the file's cached pages whichever descriptor asks, a read-only one included.
-    const posix::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    return file && ::fsync(file.get()) == 0;
-}
-
-int openRegularFileForReading(const std::string& path, bool* notRegular)
+int openRegular(const std::string& path, bool* notRegular)
 {
     if (notRegular)
         *notRegular = false;
@@ -174,19 +115,136 @@ int openRegularFileForReading(const std::string& path, bool* notRegular)
     return fd.release();
 }
 
-bool copyFileReplacing(const std::string& from, const std::string& to)
+bool renameNoReplace(const std::string& from, const std::string& to)
 {
-    const posix::UniqueFd in(openRegularFileForReading(from));
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    // A file system without that rename flag: a hard link is just as unable to replace, and
+    // dropping the old name afterwards completes the move.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    if (::unlink(from.c_str()) != 0) {
+        const int saved = errno;
+        ::unlink(to.c_str());
+        errno = saved;
+        return false;
+    }
+    return true;
+}
+
+// Copies from into a new file beside to, which then takes to's name, replacing or not.
+bool copyInto(const std::string& from, const std::string& to, bool replacing)
+{
+    const posix::UniqueFd in(openRegular(from, nullptr));
     if (!in)
         return false;
     // The copies are the program's own wallpaper files, made again from their source at need;
     // waiting for the disk would more than double the time of a step.
     posix::ReplacementFile out(to);
     return out && copyAll(in.get(), out.fd()) &&
-           out.commit(posix::ReplacementFile::Durability::Remakeable);
+           out.commit(posix::ReplacementFile::Durability::Remakeable,
+                      replacing ? posix::ReplacementFile::Placement::Replacing
+                                : posix::ReplacementFile::Placement::NoReplace);
 }
 
-std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)
+// An installed file in a program folder the user may not write: it can not leave, so a move
+// of it leaves it in place and puts a copy at the target.
+bool isInstalledOnly(const std::string& path, const std::string& readFrom)
+{
+    return readFrom == path && posix::storedCopyOf(path).has_value();
+}
+
+} // namespace
+
+char pathSeparator() { return '/'; }
+
+bool fileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(posix::pathForReading(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool directoryExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(posix::pathForReading(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool createDirectory(const std::string& path)
+{
+    if (posix::storedCopyOf(path)) {
+        struct stat st {};
+        if (::stat(posix::pathForReading(path).c_str(), &st) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        if (!directoryExists(posix::parentFolder(path))) {
+            errno = ENOENT;
+            return false;
+        }
+    }
+    return ::mkdir(posix::pathForWriting(path).c_str(), 0777) == 0;
+}
+
+bool deleteFile(const std::string& path)
+{
+    // Only a per-user copy goes: the installed file under it can not, as the folder refuses.
+    const std::string target = posix::pathForReading(path);
+    // Windows refuses to delete a read-only file; the owner's write permission stands in for
+    // that attribute here.
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)) {
+        errno = EACCES;
+        return false;
+    }
+    return ::unlink(target.c_str()) == 0;
+}
+
+bool moveFileNoReplace(const std::string& from, const std::string& to)
+{
+    const std::string source = posix::pathForReading(from);
+    struct stat st {};
+    if (posix::storedCopyOf(to) && ::lstat(posix::pathForReading(to).c_str(), &st) == 0) {
+        errno = EEXIST; // an installed file counts as there, as its copy would
+        return false;
+    }
+    const std::string target = posix::pathForWriting(to);
+    if (isInstalledOnly(from, source))
+        return copyInto(source, target, false);
+    return renameNoReplace(source, target);
+}
+
+bool moveFileReplacing(const std::string& from, const std::string& to)
+{
+    const std::string source = posix::pathForReading(from);
+    const std::string target = posix::pathForWriting(to);
+    if (isInstalledOnly(from, source))
+        return copyInto(source, target, true);
+    return ::rename(source.c_str(), target.c_str()) == 0;
+}
+
+bool flushFileToDisk(const std::string& path)
+{
+    // fsync writes the file's cached pages whichever descriptor asks, a read-only one included.
+    const posix::UniqueFd file(::open(posix::pathForReading(path).c_str(), O_RDONLY | O_CLOEXEC));
+    return file && ::fsync(file.get()) == 0;
+}
+
+int openRegularFileForReading(const std::string& path, bool* notRegular)
+{
+    return openRegular(posix::pathForReading(path), notRegular);
+}
+
+bool copyFileReplacing(const std::string& from, const std::string& to)
+{
+    return copyInto(posix::pathForReading(from), posix::pathForWriting(to), true);
+}
+
+namespace {
+
+std::vector<FoundFile> listFolder(const std::string& folder, const std::string& mask)
 {
     std::vector<FoundFile> found;
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
@@ -224,6 +282,23 @@ std::vector<FoundFile> findFiles(const std::string& folder, const std::string& m
         found.push_back(std::move(file));
     }
     return found;
+}
+
+} // namespace
+
+std::vector<FoundFile> findFiles(const std::string& folder, const std::string& mask)
+{
+    std::vector<FoundFile> found = listFolder(folder, mask);
+    const auto copy = posix::storedCopyOf(folder);
+    if (!copy)
+        return found;
+    // The per-user copies first, then the installed files that no copy hides.
+    std::vector<FoundFile> merged = listFolder(*copy, mask);
+    for (FoundFile& file : found)
+        if (std::none_of(merged.begin(), merged.end(),
+                         [&](const FoundFile& other) { return other.name == file.name; }))
+            merged.push_back(std::move(file));
+    return merged;
 }
 
 } // namespace platform

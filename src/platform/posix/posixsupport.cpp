@@ -158,10 +158,15 @@ ReplacementFile::~ReplacementFile()
     errno = saved;
 }
 
-bool ReplacementFile::commit(Durability durability)
+bool ReplacementFile::commit(Durability durability, Placement placement)
 {
     if (!fd_ || (durability == Durability::Flushed && ::fsync(fd_.get()) != 0) ||
-        ::close(fd_.release()) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0)
+        ::close(fd_.release()) != 0)
+        return false;
+    const bool placed = placement == Placement::Replacing
+                            ? ::rename(temporary_.c_str(), target_.c_str()) == 0
+                            : platform::moveFileNoReplace(temporary_, target_);
+    if (!placed)
         return false;
     committed_ = true;
     return true;

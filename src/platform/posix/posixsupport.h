@@ -51,8 +51,9 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 // unknown name, "%%" and a lone "%" stay as they are.
 std::string expandEnvironmentStrings(std::string_view text);
 
-// The whole file. nullopt with errno set when it can not be read (ENOENT when it is missing) or is
-// no regular file (a FIFO, device or folder is never opened in a way that could wait).
+// The whole file (its per-user copy first, as every read: programstore.h). nullopt with errno set
+// when it can not be read (ENOENT when it is missing) or is no regular file (a FIFO, device or
+// folder is never opened in a way that could wait).
 std::optional<std::string> readWholeFile(const std::string& path);
 
 // A new file beside target that takes target's name in one step (rename), so a reader, a full
@@ -75,9 +76,14 @@ public:
     // can not leave an empty file in its stead; a copy the program can make again need not wait.
     enum class Durability { Flushed, Remakeable };
 
-    // Closes the file and renames it over target, flushing it first where asked. False, with
-    // errno set, when any step fails; target is untouched then.
-    bool commit(Durability durability = Durability::Flushed);
+    // Whether the new file may take the place of one already at target.
+    enum class Placement { Replacing, NoReplace };
+
+    // Closes the file and renames it to target, flushing it first where asked. False, with
+    // errno set, when any step fails (EEXIST: NoReplace found a file there); target is untouched
+    // then.
+    bool commit(Durability durability = Durability::Flushed,
+                Placement placement = Placement::Replacing);
 
 private:
     std::string target_;

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "posixsupport.h"
+#include "programstore.h"
 
 #include <cerrno>
 #include <optional>
@@ -117,7 +118,8 @@ void save(const std::string& file, const IniDocument& document)
     for (const Line& line : document.lines)
         bytes += line.text + "\r\n";
     // Windows refuses to write a read-only file, so no rename may sneak past its permissions.
-    if (!posix::existingFileWritable(file) || !posix::replaceFileContents(file, bytes))
+    const std::string target = posix::pathForWriting(file);
+    if (!posix::existingFileWritable(target) || !posix::replaceFileContents(target, bytes))
         throw PlatformError("Unable to write to " + file);
 }
 
