@@ -52,6 +52,16 @@ TEST_F(SessionEntriesTest, LogOnStartIsAnAutostartEntryWhileTheValueExists)
     ASSERT_TRUE(writeRunAtStartup(*registry, QStringLiteral("/opt/tapestron")));
     EXPECT_NE(readFileBytes(entry).find("\nExec=/opt/tapestron\n"), std::string::npos);
 
+    // Installed, the program is reached through a link on PATH, and the entry names the link.
+    fs::create_directories(home.file("bin"));
+    fs::create_symlink(folder + "/tapestron", home.file("bin/tapestron"));
+    {
+        const ScopedEnv path("PATH", "relative:" + home.file("bin"));
+        ASSERT_TRUE(writeRunAtStartup(*registry, QString::fromStdString(folder + "/tapestron")));
+    }
+    EXPECT_NE(readFileBytes(entry).find("\nExec=" + home.file("bin/tapestron") + "\n"),
+              std::string::npos);
+
     removeRunAtStartup(*registry);
     EXPECT_FALSE(fs::exists(entry));
     EXPECT_EQ(readFileBytes(config("autostart/other.desktop")), "[Desktop Entry]\nExec=other\n");

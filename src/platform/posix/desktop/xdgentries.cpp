@@ -3,7 +3,11 @@
 #include "../posixsupport.h"
 #include "session.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <dirent.h>
+#include <memory>
+#include <string_view>
 #include <unistd.h>
 
 namespace platform::posix {
@@ -257,14 +261,43 @@ std::optional<std::vector<std::string>> splitCommandLine(const std::string& comm
     return arguments;
 }
 
+// The name by which the folders of PATH reach program, when one of them holds a link to that
+// very file: an installed program is started through /usr/bin/tapestron, which stays right when
+// an update moves the folder the link points into. program itself otherwise.
+std::string launcherOf(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    const std::size_t slash = program.rfind('/');
+    if (!path || slash == std::string::npos)
+        return program;
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(program.c_str(), nullptr),
+                                                           &std::free);
+    if (!real)
+        return program;
+    const std::string name = program.substr(slash);
+    for (std::string_view folders = path; !folders.empty();) {
+        const std::size_t end = std::min(folders.find(':'), folders.size());
+        const std::string candidate = std::string(folders.substr(0, end)) + name;
+        folders.remove_prefix(std::min(end + 1, folders.size()));
+        if (candidate.front() != '/' || candidate == program)
+            continue;
+        const std::unique_ptr<char, decltype(&std::free)> found(
+            ::realpath(candidate.c_str(), nullptr), &std::free);
+        if (found && std::strcmp(found.get(), real.get()) == 0)
+            return candidate;
+    }
+    return program;
+}
+
 } // namespace
 
 std::optional<std::string> execFromCommandLine(const std::string& commandLine,
                                                const std::string& urlCode)
 {
-    const auto arguments = splitCommandLine(commandLine);
+    auto arguments = splitCommandLine(commandLine);
     if (!arguments)
         return std::nullopt;
+    arguments->front() = launcherOf(arguments->front());
     static const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
     std::string exec;
     for (const std::string& argument : *arguments) {

@@ -19,10 +19,11 @@ namespace platform::posix {
 // registry stays the program's record).
 void mirrorRegistryChange(const RegDocument& document, const std::vector<std::string>& key);
 
-// A Windows command line ("C:\x.exe" "%1") as the Exec value of a desktop entry: each argument
-// quoted where the desktop entry rules ask it, "%" doubled, and an argument that is exactly "%1"
-// turned into the field code urlCode (for example "%u"); nullopt when the command line is empty
-// or holds an unclosed quote.
+// A Windows command line ("C:\x.exe" "%1") as the Exec value of a desktop entry: the program
+// named by its link on PATH where it has one (/usr/bin/tapestron), each argument quoted where
+// the desktop entry rules ask it, "%" doubled, and an argument that is exactly "%1" turned into
+// the field code urlCode (for example "%u"); nullopt when the command line is empty or holds an
+// unclosed quote.
 std::optional<std::string> execFromCommandLine(const std::string& commandLine,
                                                const std::string& urlCode);
 
