@@ -6,6 +6,7 @@
 #include "common/service.h"
 #include "common/settingstable.h"
 #include "common/strings.h"
+#include "common/systemtexts.h"
 #include "online/preview.h"
 #include "online/update.h"
 #include "platform/system.h"
@@ -34,8 +35,7 @@
 #include <QVBoxLayout>
 
 TForm1::TForm1(AppContext& context, Forms& forms)
-    : FormBase(context, forms, QStringLiteral("Tapestron - Windows Wallpaper Changer"),
-               QSize(435, 420))
+    : FormBase(context, forms, systemTexts().mainWindowCaption, QSize(435, 420))
 {
     buildMainMenu();
     buildTrayMenu();

@@ -16,6 +16,9 @@ std::string programDir();
 // which stored texts name whatever the running file is called.
 std::string programFileName();
 
+// Whether this is Windows itself, whose name the program's texts may then carry.
+bool systemIsWindows();
+
 // The environment variable, or nullopt when it is not set.
 std::optional<std::string> environmentVariable(const std::string& name);
 

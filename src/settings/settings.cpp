@@ -7,6 +7,7 @@
 #include "common/guard.h"
 #include "common/paths.h"
 #include "common/showinterval.h"
+#include "common/systemtexts.h"
 #include "common/textlist.h"
 #include "hotkeyedit.h"
 #include "runatstartup.h"
@@ -127,9 +128,7 @@ TForm2::TForm2(AppContext& context, Forms& forms)
 QWidget* TForm2::buildGeneralPage()
 {
     auto* page = new QWidget;
-    CheckBox1 =
-        checkBox(page, QStringLiteral("Run at Windows Startup"), 8, 8,
-                 QStringLiteral("Leave this checked and Tapestron will run when Windows Boot up."));
+    CheckBox1 = checkBox(page, systemTexts().runAtStartup, 8, 8, systemTexts().runAtStartupHint);
     CheckBox3 =
         checkBox(page, QStringLiteral("Automatic Run Wallpaper show at Tapestron start"), 8, 28,
                  QStringLiteral("If this option is checked then Wallpaper show will start "

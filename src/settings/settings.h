@@ -62,7 +62,7 @@ public:
     void LoadSettings(const QString& path);
     void SaveSettings(const QString& path);
 
-    // "Run at Windows Startup" toggled (by the user or by LoadSettings).
+    // The log-on start box toggled (by the user or by LoadSettings).
     void CheckBox1Click();
     // "Let Tapestron manage Wallpaper Position" toggled.
     void CheckBox5Click();

@@ -23,7 +23,7 @@ TEST_F(ProgramWindowsTest, TwelveWindowsExistHiddenWithTheirCaptions)
     writeIni("[General]\r\nAutoRunAtStartup=0\r\n"); // not a first start: no wizard
     Forms& f = start();
     const std::vector<std::pair<QWidget*, QString>> windows{
-        {f.Form1.get(), "Tapestron - Windows Wallpaper Changer"},
+        {f.Form1.get(), "Tapestron - Wallpaper Changer"}, // on Linux the caption names no system
         {f.Form9.get(), "Advanced Options"},
         {f.Form2.get(), "Settings"},
     };

@@ -35,8 +35,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& helperArguments,
     posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
 
-    const std::string program =
-        otherProgram.empty() ? platform::executablePath() : otherProgram;
+    const std::string program = otherProgram.empty() ? platform::executablePath() : otherProgram;
     std::vector<std::string> arguments{program, "--platform-helper"};
     arguments.insert(arguments.end(), helperArguments.begin(), helperArguments.end());
     std::vector<char*> argv;

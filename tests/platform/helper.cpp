@@ -58,11 +58,11 @@ int writeInProgramFolder()
     const bool moved = platform::moveFileNoReplace(data + "cat.tsl", data + "cat1.tsl") &&
                        platform::moveFileReplacing(data + "cat.tsl.part", data + "cat.tsl");
     platform::writeProfileString(data + "plugins.ini", "showopen.exe", "Status", "enabled");
-    std::printf("%s %s %s %s %d\n", programFileText(data + "cat.tsl").c_str(),
-                programFileText(data + "cat1.tsl").c_str(),
-                platform::getProfileString(data + "plugins.ini", "showopen.exe", "Status", "-")
-                    .c_str(),
-                programFileText(data + "cat.tsl.part").c_str(), moved);
+    std::printf(
+        "%s %s %s %s %d\n", programFileText(data + "cat.tsl").c_str(),
+        programFileText(data + "cat1.tsl").c_str(),
+        platform::getProfileString(data + "plugins.ini", "showopen.exe", "Status", "-").c_str(),
+        programFileText(data + "cat.tsl.part").c_str(), moved);
     const bool deleted = platform::deleteFile(data + "cat.tsl");
     std::printf("%s %d\n", programFileText(data + "cat.tsl").c_str(), deleted);
     return 0;

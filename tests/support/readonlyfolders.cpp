@@ -10,10 +10,9 @@ ReadOnlyFolders::ReadOnlyFolders(const std::vector<std::string>& folders)
 {
     for (const std::string& folder : folders) {
         if (::geteuid() != 0) {
-            fs::permissions(folder,
-                            fs::perms::owner_write | fs::perms::group_write |
-                                fs::perms::others_write,
-                            fs::perm_options::remove);
+            fs::permissions(
+                folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                fs::perm_options::remove);
         } else if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0) {
             return;
         } else if (::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,

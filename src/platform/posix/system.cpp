@@ -32,6 +32,8 @@ std::string executablePath()
 
 std::string programFileName() { return "tapestron"; }
 
+bool systemIsWindows() { return false; }
+
 std::string programDir()
 {
     const std::string path = executablePath();

@@ -31,6 +31,8 @@ std::string executablePath()
 
 std::string programFileName() { return "tapestron.exe"; }
 
+bool systemIsWindows() { return true; }
+
 std::string programDir()
 {
     const std::string path = executablePath();
