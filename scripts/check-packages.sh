@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks Debian packages made by scripts/make-packages.sh: lintian on each package (fails on
 # errors, shows warnings and notes), then, on their files extracted together into one folder, every
-# menu entry (desktop-file-validate), AppStream file (appstreamcli validate --no-net), systemd
-# service (systemd-analyze verify) and manual page (man --warnings). Any complaint of the last four
-# fails. Installs what is missing first.
+# menu entry (desktop-file-validate), AppStream file (appstreamcli validate --no-net), icon (its
+# size), systemd service (systemd-analyze verify) and manual page (man --warnings). Any complaint
+# of these fails too. Installs what is missing first.
 #   scripts/check-packages.sh DEB...
 set -euo pipefail
 [[ $# -gt 0 ]] || { echo "usage: $0 DEB..." >&2; exit 2; }
@@ -54,6 +54,19 @@ while IFS= read -r -d '' metainfo; do
     check "appstreamcli validate ${metainfo#"$root"}" \
         appstreamcli validate --no-net --no-color "$metainfo"
 done < <(find "$root/usr/share/metainfo" -name '*.xml' -print0 2>/dev/null)
+
+# An icon theme's picture must have the size of the folder it is in; a scalable one must parse.
+icon_fits() {
+    local size
+    size=$(basename "$(dirname "$(dirname "$1")")")
+    case $size in
+    scalable) python3 -c 'import sys, xml.dom.minidom; xml.dom.minidom.parse(sys.argv[1])' "$1" ;;
+    *) file -b "$1" | grep -q "^PNG image data, ${size/x/ x }," ;;
+    esac
+}
+while IFS= read -r -d '' icon; do
+    check "icon ${icon#"$root"}" icon_fits "$icon"
+done < <(find "$root/usr/share/icons" -type f -print0 2>/dev/null)
 
 # silent COMMAND...: fails when the command fails or prints anything, for tools that only print
 # what they find wrong.
