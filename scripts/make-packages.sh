@@ -2,15 +2,17 @@
 # Builds the Debian packages tapestron and tapestron-service: a Release build installed under /usr,
 # with Debian's hardening flags, made into packages by CPack. Leaves them in BUILD_DIR/packages/
 # and prints their paths. Installs what is missing first.
-#   scripts/make-packages.sh [BUILD_DIR]   build folder (default: build-packages); a folder of an
-#                                          earlier run is reused
+#   scripts/make-packages.sh [BUILD_DIR]   build folder, relative to the source tree or absolute
+#                                          (default: build-packages); a folder of an earlier run
+#                                          is reused. Give it one of its own: it is configured as
+#                                          a Release build with the flags below.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 # dpkg-shlibdeps works out the dependencies, file tells it the binaries, strip shrinks them.
 scripts/setup-debian.sh dpkg-dev file binutils
 
-build=${1:-build-packages}
+build=$(realpath -m "${1:-build-packages}")
 # The flags Debian packages are built with, all hardening included (fortified functions, stack
 # protector, read-only relocations bound at start), without -g: the packages carry stripped
 # binaries.
@@ -27,5 +29,5 @@ cmake --build "$build" -j2 --target tapestron showopen tapestron-service tapestr
 
 out="$build/packages"
 rm -f "$out"/*.deb
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$PWD/$out" >/dev/null
-ls -1 "$PWD/$out"/tapestron_*.deb "$PWD/$out"/tapestron-service_*.deb
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null
+ls -1 "$out"/tapestron_*.deb "$out"/tapestron-service_*.deb

@@ -9,12 +9,12 @@
 # purging the packages leaves the user's files alone. Leaves the machine as it found it (the
 # packages, what apt-get pulled in for them, the user, the processes and folders all go) and
 # prints how long it took. Needs root; refuses to run when either package is installed already.
-#   scripts/test-install.sh [BUILD_DIR]   build folder for the packages (default: build-packages);
-#                                         a folder of an earlier run is reused
+#   scripts/test-install.sh [BUILD_DIR]   build folder for the packages, as scripts/make-packages.sh
+#                                         takes it (default: build-packages)
 #   TAPESTRON_TEST_PORT                   the service's port (default: the first free from 18468)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-packages}
+build=$(realpath -m "${1:-build-packages}")
 started=$SECONDS
 
 [[ $(id -u) -eq 0 ]] || { echo "test-install: run as root (it installs packages)" >&2; exit 2; }
@@ -27,7 +27,7 @@ done
 scripts/setup-debian.sh xvfb x11-utils xdg-utils curl iproute2 passwd util-linux
 
 scripts/make-packages.sh "$build"
-debs=("$PWD/$build"/packages/tapestron_*.deb "$PWD/$build"/packages/tapestron-service_*.deb)
+debs=("$build"/packages/tapestron_*.deb "$build"/packages/tapestron-service_*.deb)
 scripts/check-packages.sh "${debs[@]}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tapestron-install.XXXXXX")
