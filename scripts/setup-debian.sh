@@ -23,19 +23,25 @@ packages=(
     gsettings-desktop-schemas
     cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3
     xdg-utils
+    # The icon theme's pictures are drawn at build time (scripts/make-icon.py).
+    python3
 )
 [[ $# -eq 0 ]] || packages=("$@")
 
 missing=()
 for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+    # A package whose triggers another installation has yet to run is installed all the same.
+    [[ "$status" == "install ok installed" || "$status" == "install ok triggers-"* ]] ||
+        missing+=("$package")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 echo "Installing: ${missing[*]}"
 sudo=()
 [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
+# Another installation under way is waited for rather than failed on.
+lock=(-o DPkg::Lock::Timeout=600)
+"${sudo[@]}" apt-get "${lock[@]}" update -qq
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${lock[@]}" install -y -qq \
+    --no-install-recommends "${missing[@]}"
