@@ -23,8 +23,9 @@ packages=(
     gsettings-desktop-schemas
     cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3
     xdg-utils
-    # The icon theme's pictures are drawn at build time (scripts/make-icon.py).
-    python3
+    # The icon theme's pictures are drawn at build time (scripts/make-icon.py); Debian's flags
+    # for packages come from dpkg-buildflags (TAPESTRON_DEBIAN_FLAGS).
+    python3 dpkg-dev
 )
 [[ $# -eq 0 ]] || packages=("$@")
 
