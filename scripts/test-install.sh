@@ -4,11 +4,12 @@
 # ordinary user in a private X server, starts the installed service and the installed program in
 # Automatic Wallpaper Mode and waits until the program has painted the X root window. Checks that
 # the program wrote only below the user's home (catalog refresh in the per-user store, autostart
-# and link handler entries naming the installed files, nothing changed under /usr), that a
-# tapestron: link opened with xdg-open imports a profile through the installed plug-in, and that
-# purging the packages leaves the user's files alone. Leaves the machine as it found it (the
-# packages, what apt-get pulled in for them, the user, the processes and folders all go) and
-# prints how long it took. Needs root; refuses to run when either package is installed already.
+# and link handler entries that an older build-tree program left rewritten to name the installed
+# files, nothing changed under /usr), that a tapestron: link opened with xdg-open imports a
+# profile through the installed plug-in, and that purging the packages leaves the user's files
+# alone. Leaves the machine as it found it (the packages, what apt-get pulled in for them, the
+# user, the processes and folders all go) and prints how long it took. Needs root; refuses to run
+# when either package is installed already.
 #   scripts/test-install.sh [BUILD_DIR]   build folder for the packages, as scripts/make-packages.sh
 #                                         takes it (default: build-packages)
 #   TAPESTRON_TEST_PORT                   the service's port (default: the first free from 18468)
@@ -181,6 +182,18 @@ wait_for 60 curl -sf "http://127.0.0.1:$port/version" ||
 printf '%s\r\n' '[General]' DefaultMode=auto AutoRunAtStartup=1 RunAtStartup=1 '[AutoMode]' \
     Category=0 | "${as_user[@]}" tee "$appdata/Tapestron/settings.ini" >/dev/null
 
+# Entries an earlier Tapestron of the user's left, run from a build tree: the first start of the
+# installed one rewrites them.
+old=/home/someone/tapestron/build/bin
+"${as_user[@]}" mkdir -p "$appdata/autostart" "$home/.local/share/applications"
+printf '%s\n' '[Desktop Entry]' Type=Application Name=Tapestron "Exec=$old/tapestron" \
+    Terminal=false X-Tapestron-Run=Tapestron |
+    "${as_user[@]}" tee "$appdata/autostart/tapestron.desktop" >/dev/null
+printf '%s\n' '[Desktop Entry]' Type=Application Name=Tapestron \
+    "Exec=$old/plugins/showopen.exe %u" 'MimeType=x-scheme-handler/tapestron;' NoDisplay=true \
+    Terminal=false X-Tapestron-Class=TAPESTRON |
+    "${as_user[@]}" tee "$home/.local/share/applications/tapestron-url-tapestron.desktop" >/dev/null
+
 "${as_user[@]}" /usr/bin/tapestron >"$work/program.log" 2>&1 &
 program=$!
 pids+=("$program")
@@ -202,10 +215,10 @@ why=$(find "$store" 2>&1) check "the catalog refresh landed in the per-user stor
 package_files_state >"$work/files-after"
 check "nothing of the packages changed" cmp -s "$work/files-before" "$work/files-after"
 why=$(grep -Hs '^Exec=' "$appdata/autostart/tapestron.desktop" || echo "no autostart entry") \
-    check "the autostart entry starts /usr/bin/tapestron" \
+    check "the older autostart entry was rewritten to start /usr/bin/tapestron" \
     grep -qx 'Exec=/usr/bin/tapestron' "$appdata/autostart/tapestron.desktop"
 why=$(grep -Hs '^Exec=' "$home/.local/share/applications/tapestron-url-tapestron.desktop" ||
-    echo "no handler entry") check "the tapestron: handler names the installed plug-in" \
+    echo "no handler entry") check "the older tapestron: handler now names the installed plug-in" \
     grep -q '^Exec=.*/usr/lib/tapestron/plugins/showopen\.exe' \
     "$home/.local/share/applications/tapestron-url-tapestron.desktop"
 
