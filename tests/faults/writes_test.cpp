@@ -193,6 +193,9 @@ protected:
         writeFileBytes(toStd(programDir()) + "data/plugins.ini", plugins.toStdString());
         // The service of the download kind: the scratch folder's pictures.
         service_.set_mount_point("/", toStd(tempPath("")));
+        // The program's client keeps its connection open until the case ends, and a kept
+        // connection would hold the service's stop for the whole keep-alive time.
+        service_.set_keep_alive_max_count(1);
         const int port = service_.bind_to_any_port("127.0.0.1");
         serving_ = std::thread([this] { service_.listen_after_bind(); });
         while (!service_.is_running())
