@@ -40,7 +40,9 @@ const ProgramFolder& programFolder()
 std::optional<std::string> storedCopyOf(const std::string& path)
 {
     const ProgramFolder& folder = programFolder();
-    if (folder.writable || path.empty() || path.front() != '/')
+    // The program names its files from its own folder, so a path that does not begin with it
+    // is none of them; this keeps the check cheap for the many paths elsewhere.
+    if (folder.writable || !(path + "/").starts_with(folder.path))
         return std::nullopt;
     // Lexically normal, so that "data/../../etc/x" is not taken for a file of the program.
     std::string normal = std::filesystem::path(path).lexically_normal().string();
