@@ -241,6 +241,7 @@ private:
     void createTimers();
     // Runs a show step or a catalog refresh unless one is already under way.
     void runStep(const std::function<void()>& step);
+    void runDeferredWork();
     void createHttpClient();
     void restoreMode();
     void addFavouriteFrom(const std::function<void()>& disableControl);

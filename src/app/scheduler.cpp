@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <exception>
 #include <utility>
 
 // What a custom step needs from the main window.
@@ -220,6 +221,7 @@ void TForm1::runStep(const std::function<void()>& step)
     // step; it is dropped, since the step under way is already changing the wallpaper.
     if (stepRunning_)
         return;
+    std::exception_ptr failure;
     {
         stepRunning_ = true;
         struct Done {
@@ -228,17 +230,29 @@ void TForm1::runStep(const std::function<void()>& step)
         } done{stepRunning_};
         // A large picture keeps the window answering as a download does, between its strips.
         const PumpScope pump([] { QCoreApplication::processEvents(); });
-        step();
+        try {
+            step();
+        } catch (...) {
+            failure = std::current_exception();
+        }
     }
     platform::releaseFreedMemory();
-    if (catalogRefreshDeferred_) {
-        catalogRefreshDeferred_ = false;
-        RefreshCatalog();
-    }
+    runDeferredWork();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TForm1::runDeferredWork()
+{
+    // What waited for the step is owed however the step ended; each piece reports its own failure,
+    // so one that fails does not take the others with it.
+    if (std::exchange(catalogRefreshDeferred_, false))
+        runGuarded(context.dialogs, [this] { RefreshCatalog(); });
     if (waitingChoice_)
-        std::exchange(waitingChoice_, nullptr)();
+        runGuarded(context.dialogs, std::exchange(waitingChoice_, nullptr));
     if (waitingPreviewLoad_)
-        runStep(std::exchange(waitingPreviewLoad_, nullptr));
+        runGuarded(context.dialogs,
+                   [this, load = std::exchange(waitingPreviewLoad_, nullptr)] { runStep(load); });
 }
 
 void TForm1::loadPreviewsWhenIdle(std::function<void()> load)

@@ -10,6 +10,7 @@
 #include "online/preview.h"
 #include "servicefixture.h"
 #include "settings/settings.h"
+#include "settings/spinedit.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -170,6 +171,27 @@ TEST_F(AutomaticModeTest, ChoicesMadeDuringAStepRunOnceItEnds)
               2);
     EXPECT_EQ(IniFile(settingsFilePath()).readInteger("AutoMode", "Category", -1), 5);
     EXPECT_EQ(requestsFor(("/wallpapers/" + main().categoryCodes().at(3)).toStdString()), 0);
+}
+
+TEST_F(AutomaticModeTest, WorkThatWaitedForAFailingStepStillRuns)
+{
+    start();
+    main().SelectAutomaticMode();
+    service.clearRequests();
+    forms->Form2->edit4->setText("many"); // the temp-cache limit fails the end of each step
+    int steps = 0;
+    desktop->duringReload = [&] {
+        if (steps++ > 0)
+            return;
+        main().Timer1Timer();
+        main().ComboBox2->setCurrentIndex(5);
+        main().BitBtn6Click();
+    };
+    EXPECT_ANY_THROW(main().ReloadWallpaper(TForm1::ReloadSource::AutomaticPage));
+    EXPECT_EQ(requestsFor("/wallpapers/cat.tsl"), 1);
+    EXPECT_EQ(requestsFor("/wallpapers/anime"), 1);
+    EXPECT_EQ(steps, 2);
+    EXPECT_EQ(dialogs.errors.size(), 1u) << "the chosen step's own failure is reported";
 }
 
 TEST_F(AutomaticModeTest, ARefreshKeepsTheChoicesOfTheCategoryLists)
