@@ -111,17 +111,17 @@ void TForm2::SaveSettings(const QString& path)
     file.setFlag(flags::TransparentText, transparentText());
 
     file.setFlag(flags::ManagePosition, CheckBox5->isChecked());
-    file.setText(AutoMode, ReloadTime, edit1->text());
+    file.setText(AutoMode, ReloadTime, QString::number(edit1->number()));
     file.setInteger(AutoMode, keys::Mode, ComboBox1->currentIndex());
-    file.setText(AutoMode, OffsetX, edit2->text());
-    file.setText(AutoMode, OffsetY, edit3->text());
+    file.setText(AutoMode, OffsetX, QString::number(edit2->number()));
+    file.setText(AutoMode, OffsetY, QString::number(edit3->number()));
 
-    file.setText(CustomMode, ReloadTime, edit7->text());
+    file.setText(CustomMode, ReloadTime, QString::number(edit7->number()));
     file.setInteger(CustomMode, keys::Mode, ComboBox4->currentIndex());
-    file.setText(CustomMode, OffsetX, edit5->text());
-    file.setText(CustomMode, OffsetY, edit6->text());
+    file.setText(CustomMode, OffsetX, QString::number(edit5->number()));
+    file.setText(CustomMode, OffsetY, QString::number(edit6->number()));
 
-    file.setText(General, TempSize, edit4->text());
+    file.setText(General, TempSize, QString::number(edit4->number()));
     file.setCategory(ComboBox2->currentIndex());
 
     writeDisplayMethod(file, AutoMode, autoButtons_);

@@ -11,13 +11,24 @@ SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& now) {
+        if (const auto value = parseInteger(now))
+            lastNumber_ = *value;
+    });
     // Typing may pass through numbers outside the range ("3" on the way to "30"); once it is done
-    // the number keeps to the range as the arrows do. Text from the settings file is not typed.
+    // the number keeps to the range as the arrows do, and a field left empty takes back its last
+    // number, so no setting is ever left without one. Text from the settings file is not typed.
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
         const auto typed = parseInteger(text());
-        if (bounded() && typed && (*typed < min_ || *typed > max_))
-            setValue(std::clamp(*typed, min_, max_));
+        if (!typed || (bounded() && (*typed < min_ || *typed > max_)))
+            setValue(number());
     });
+}
+
+int SpinEdit::number() const
+{
+    const int value = parseInteger(text()).value_or(lastNumber_);
+    return bounded() ? std::clamp(value, min_, max_) : value;
 }
 
 void SpinEdit::setRange(int minValue, int maxValue)

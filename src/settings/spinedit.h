@@ -17,6 +17,9 @@ public:
     QString text() const;
     void setText(const QString& text); // taken as it is, without a range check
     void setValue(int value);
+    // What is stored: the text's number, or the last number it held when it holds none now,
+    // kept within the range.
+    int number() const;
 
     void stepBy(int steps) override;
 
@@ -29,4 +32,5 @@ private:
 
     int min_ = 0;
     int max_ = 0;
+    int lastNumber_ = 0;
 };

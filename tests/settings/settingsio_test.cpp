@@ -17,7 +17,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -180,6 +183,40 @@ TEST_F(SettingsFileTest, ValuesThatAreNotNumbersFollowTheirOwnDefaults)
     EXPECT_EQ(s.ComboBox4->currentIndex(), -1);
     EXPECT_TRUE(s.RadioButton3->isChecked());
     EXPECT_TRUE(s.RadioButton7->isChecked());
+}
+
+TEST_F(SettingsFileTest, ANumberLeftEmptyTakesBackItsLastValueAndOnlyNumbersInRangeAreSaved)
+{
+    // An empty setting read back at the next start would stop the show or fail every step.
+    writeIni("[General]\r\nTempSize=\r\n[AutoMode]\r\nReloadTime=999999\r\n");
+    start();
+    TForm2& s = settings();
+    const std::vector<std::tuple<SpinEdit*, const char*, const char*>> edits = {
+        {s.edit1, "AutoMode", "ReloadTime"}, {s.edit2, "AutoMode", "OffsetX"},
+        {s.edit3, "AutoMode", "OffsetY"},    {s.edit7, "CustomMode", "ReloadTime"},
+        {s.edit5, "CustomMode", "OffsetX"},  {s.edit6, "CustomMode", "OffsetY"},
+        {s.edit4, "General", "TempSize"}};
+    const auto within = [](SpinEdit* edit, int value) {
+        return edit->minValue() == 0 && edit->maxValue() == 0
+                   ? value
+                   : std::clamp(value, edit->minValue(), edit->maxValue());
+    };
+    // What the file gave (empty, or out of range) is saved as a number within the range.
+    s.SaveSettings(ini());
+    for (const auto& [edit, section, key] : edits) {
+        const auto saved = parseInteger(IniFile(ini()).readString(section, key, ""));
+        ASSERT_TRUE(saved) << key;
+        EXPECT_EQ(*saved, within(edit, *saved)) << key;
+    }
+    for (const auto& [edit, section, key] : edits) {
+        const int typed = within(edit, 45);
+        edit->setText(QString::number(typed));
+        edit->setText(QString());
+        s.SaveSettings(ini()); // while the field is still being edited
+        EXPECT_EQ(IniFile(ini()).readString(section, key, ""), QString::number(typed)) << key;
+        emit edit->editingFinished();
+        EXPECT_EQ(edit->text(), QString::number(typed)) << key;
+    }
 }
 
 TEST_F(SettingsFileTest, SaveLeavesDisplayMethodAloneWithoutACheckedButtonAndWritesAnEmptyProfile)
