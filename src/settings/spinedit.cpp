@@ -11,25 +11,23 @@ SpinEdit::SpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
     setButtonSymbols(QAbstractSpinBox::UpDownArrows);
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
-    connect(lineEdit(), &QLineEdit::textChanged, this, [this](const QString& now) {
-        if (const auto value = parseInteger(now))
-            lastNumber_ = *value;
-    });
     // Typing may pass through numbers outside the range ("3" on the way to "30"); once it is done
-    // the number keeps to the range as the arrows do, and a field left empty takes back its last
-    // number, so no setting is ever left without one. Text from the settings file is not typed.
+    // the number keeps to the range as the arrows do, and a field left without a number takes
+    // back its last one, so no setting is ever stored empty. Text from the settings file is not
+    // typed: its number stands even outside the range, which follows the unit only when the user
+    // changes the unit.
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
         const auto typed = parseInteger(text());
-        if (!typed || (bounded() && (*typed < min_ || *typed > max_)))
-            setValue(number());
+        if (!typed)
+            setValue(lastNumber_);
+        else if (bounded() && (*typed < min_ || *typed > max_))
+            setValue(std::clamp(*typed, min_, max_));
+        else
+            lastNumber_ = *typed;
     });
 }
 
-int SpinEdit::number() const
-{
-    const int value = parseInteger(text()).value_or(lastNumber_);
-    return bounded() ? std::clamp(value, min_, max_) : value;
-}
+int SpinEdit::number() const { return parseInteger(text()).value_or(lastNumber_); }
 
 void SpinEdit::setRange(int minValue, int maxValue)
 {
@@ -39,7 +37,12 @@ void SpinEdit::setRange(int minValue, int maxValue)
 
 QString SpinEdit::text() const { return lineEdit()->text(); }
 
-void SpinEdit::setText(const QString& text) { lineEdit()->setText(text); }
+void SpinEdit::setText(const QString& text)
+{
+    lineEdit()->setText(text);
+    if (const auto value = parseInteger(text))
+        lastNumber_ = *value;
+}
 
 void SpinEdit::setValue(int value) { setText(QString::number(value)); }
 

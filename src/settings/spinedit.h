@@ -17,8 +17,8 @@ public:
     QString text() const;
     void setText(const QString& text); // taken as it is, without a range check
     void setValue(int value);
-    // What is stored: the text's number, or the last number it held when it holds none now,
-    // kept within the range.
+    // What is stored: the text's number, or, while it holds none, the last number it was given or
+    // left with.
     int number() const;
 
     void stepBy(int steps) override;
