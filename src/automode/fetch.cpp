@@ -169,7 +169,7 @@ private:
     {
         host_.showPreview(ShowPreviewScaled(std::move(picture), host_.previewSize()));
         CopyWholeFile(bmp_, currentBitmapPath());
-        ApplyAutoModePosition(system_, settings_, entry_.position);
+        requireDesktopTookWallpaper(ApplyAutoModePosition(system_, settings_, entry_.position));
     }
 
     void fetchBitmap()

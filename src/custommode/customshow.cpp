@@ -89,7 +89,7 @@ void showBitmapEntry(platform::Platform& system, const WallpaperSettings& settin
         throw;
     }
     CopyWholeFile(entry, currentBitmapPath());
-    ApplyCustomModePosition(system, settings);
+    requireDesktopTookWallpaper(ApplyCustomModePosition(system, settings));
     host.showList().removeFirst();
     reportSuccess(system, settings, host);
 }
@@ -101,6 +101,7 @@ void showJpegEntry(platform::Platform& system, const WallpaperSettings& settings
                    CustomShowHost& host, const QString& entry)
 {
     std::exception_ptr failure;
+    bool taken = true;
     {
         const TemporaryBitmap temporary;
         bool written = false;
@@ -113,8 +114,10 @@ void showJpegEntry(platform::Platform& system, const WallpaperSettings& settings
             failure = std::current_exception();
         }
         if (written)
-            ApplyCustomModePosition(system, settings);
+            taken = ApplyCustomModePosition(system, settings);
     }
+    // Refused, the entry stays at the head as a bitmap's does, for the next step to try again.
+    requireDesktopTookWallpaper(taken);
     host.showList().removeFirst();
     reportSuccess(system, settings, host);
     if (failure)

@@ -18,7 +18,7 @@ const std::string DesktopKey = "Control Panel\\Desktop";
 const std::string AdvancedKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced\\";
 
-void writeDesktopValues(platform::Platform& system, const QString& path, const QString& tile,
+bool writeDesktopValues(platform::Platform& system, const QString& path, const QString& tile,
                         int style, int originX, int originY)
 {
     platform::Registry& registry = *system.registry;
@@ -33,26 +33,26 @@ void writeDesktopValues(platform::Platform& system, const QString& path, const Q
     put("WallpaperOriginX", QString::number(originX));
     put("WallpaperOriginY", QString::number(originY));
     // SPIF_SENDWININICHANGE alone: the values are written above, and SPIF_UPDATEINIFILE would have
-    // the system store its own idea of them on top. A failure leaves the old picture showing, and
-    // there is nothing better to do about it, so the result is not looked at.
-    system.desktop->reloadWallpaper(platform::SPIF_SENDWININICHANGE);
+    // the system store its own idea of them on top. A refusal leaves the old picture showing.
+    return system.desktop->reloadWallpaper(platform::SPIF_SENDWININICHANGE);
 }
 
 // The managed-position hint of automatic mode, as in ApplyAutoModePosition.
-void applyManagedHint(platform::Platform& system, const WallpaperSettings& settings,
+bool applyManagedHint(platform::Platform& system, const WallpaperSettings& settings,
                       const QString& hint)
 {
     if (hint == QLatin1String("0"))
-        applyPositionChoice(system, settings.autoPosition());
-    else if (hint == QLatin1String("1"))
-        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
-    else if (hint == QLatin1String("2"))
-        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeStretched, 0, 0);
+        return applyPositionChoice(system, settings.autoPosition());
+    if (hint == QLatin1String("1"))
+        return ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
+    if (hint == QLatin1String("2"))
+        return ApplyDesktopWallpaper(system, currentBitmapPath(), ModeStretched, 0, 0);
+    return true;
 }
 
 } // namespace
 
-void ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int mode, int originX,
+bool ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int mode, int originX,
                            int originY)
 {
     // The desktop knows tiling and a style; centred and tiled pictures both have style 0, and the
@@ -77,13 +77,13 @@ void ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int 
     default:
         break;
     }
-    writeDesktopValues(system, path, tile, style, x, y);
+    return writeDesktopValues(system, path, tile, style, x, y);
 }
 
-void WriteDesktopWallpaperValues(platform::Platform& system, const QString& path,
+bool WriteDesktopWallpaperValues(platform::Platform& system, const QString& path,
                                  const QString& tile, int style, int originX, int originY)
 {
-    writeDesktopValues(system, path, tile, style, originX, originY);
+    return writeDesktopValues(system, path, tile, style, originX, originY);
 }
 
 void ApplyIconTextTransparency(platform::Platform& system, bool transparent)
@@ -95,34 +95,44 @@ void ApplyIconTextTransparency(platform::Platform& system, bool transparent)
     system.desktop->broadcastSettingChange();
 }
 
-void applyPositionChoice(platform::Platform& system, const PositionChoice& choice)
+bool applyPositionChoice(platform::Platform& system, const PositionChoice& choice)
 {
     // Every checked button is applied, in this fixed order; the window lets only one be checked.
+    bool taken = true;
+    const auto apply = [&](int mode, int x, int y) {
+        taken = ApplyDesktopWallpaper(system, currentBitmapPath(), mode, x, y) && taken;
+    };
     if (choice.centered)
-        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeCentered, 0, 0);
+        apply(ModeCentered, 0, 0);
     if (choice.tiled)
-        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeTiled, 0, 0);
+        apply(ModeTiled, 0, 0);
     if (choice.stretched)
-        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeStretched, 0, 0);
+        apply(ModeStretched, 0, 0);
     if (choice.origin) {
         const int x = toInteger(choice.originX);
         const int y = toInteger(choice.originY);
-        ApplyDesktopWallpaper(system, currentBitmapPath(), ModeOrigin, x, y);
+        apply(ModeOrigin, x, y);
     }
+    return taken;
 }
 
-void ApplyCustomModePosition(platform::Platform& system, const WallpaperSettings& settings)
+bool ApplyCustomModePosition(platform::Platform& system, const WallpaperSettings& settings)
 {
-    applyPositionChoice(system, settings.customPosition());
+    return applyPositionChoice(system, settings.customPosition());
 }
 
-void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& settings,
+bool ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& settings,
                            const QString& hint)
 {
     if (!settings.managePosition())
-        applyPositionChoice(system, settings.autoPosition());
-    else
-        applyManagedHint(system, settings, hint);
+        return applyPositionChoice(system, settings.autoPosition());
+    return applyManagedHint(system, settings, hint);
+}
+
+void requireDesktopTookWallpaper(bool taken)
+{
+    if (!taken)
+        throw AppError(QStringLiteral("The desktop did not take the new wallpaper."));
 }
 
 void ReapplyWallpaperPosition(platform::Platform& system, const WallpaperSettings& settings,

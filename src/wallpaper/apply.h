@@ -32,12 +32,14 @@ public:
 };
 
 // Writes the five desktop values of HKEY_CURRENT_USER\Control Panel\Desktop for path and mode
-// (origin used by ModeOrigin only), then tells the desktop to reload. Registry failures throw.
-void ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int mode, int originX,
+// (origin used by ModeOrigin only), then tells the desktop to reload. Registry failures throw; the
+// result is false when the desktop refused the change.
+bool ApplyDesktopWallpaper(platform::Platform& system, const QString& path, int mode, int originX,
                            int originY);
 
-// The raw variant that puts saved values back unchanged, then tells the desktop to reload.
-void WriteDesktopWallpaperValues(platform::Platform& system, const QString& path,
+// The raw variant that puts saved values back unchanged, then tells the desktop to reload; false
+// when the desktop refused.
+bool WriteDesktopWallpaperValues(platform::Platform& system, const QString& path,
                                  const QString& tile, int style, int originX, int originY);
 
 // Sets "ListviewShadow" under ...\Explorer\Advanced when that key exists (never creating it), then
@@ -45,17 +47,21 @@ void WriteDesktopWallpaperValues(platform::Platform& system, const QString& path
 void ApplyIconTextTransparency(platform::Platform& system, bool transparent);
 
 // Applies current.bmp with the checked button of choice (Centered, Tiled, Stretched, origin, in
-// that order). An origin text that is not an integer throws the conversion error.
-void applyPositionChoice(platform::Platform& system, const PositionChoice& choice);
+// that order). An origin text that is not an integer throws the conversion error. False when the
+// desktop refused a change.
+bool applyPositionChoice(platform::Platform& system, const PositionChoice& choice);
 
-// current.bmp with the custom group's position.
-void ApplyCustomModePosition(platform::Platform& system, const WallpaperSettings& settings);
+// current.bmp with the custom group's position; false when the desktop refused it.
+bool ApplyCustomModePosition(platform::Platform& system, const WallpaperSettings& settings);
 
 // current.bmp for automatic mode: the automatic group's position, or, when the program manages the
 // position, the hint: "0" the group's choice, "1" centred, "2" stretched, anything else nothing at
-// all (the registry is left as it is and the desktop is not told).
-void ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& settings,
+// all (the registry is left as it is and the desktop is not told). False when the desktop refused.
+bool ApplyAutoModePosition(platform::Platform& system, const WallpaperSettings& settings,
                            const QString& hint);
+
+// Fails a step whose wallpaper the desktop refused, so it is never reported as set.
+void requireDesktopTookWallpaper(bool taken);
 
 // After the settings were saved: when the desktop shows exactly current.bmp (case-sensitive),
 // applies the position of mode (automatic with managedPositionHint when the program manages the

@@ -173,6 +173,16 @@ TEST_F(AutomaticModeTest, ChoicesMadeDuringAStepRunOnceItEnds)
     EXPECT_EQ(requestsFor(("/wallpapers/" + main().categoryCodes().at(3)).toStdString()), 0);
 }
 
+TEST_F(AutomaticModeTest, AWallpaperTheDesktopRefusesIsNotReportedAsSet)
+{
+    start();
+    desktop->refuse = true;
+    const auto pending = main().pendingList().size();
+    main().ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
+    EXPECT_NE(main().TrayIcon1->balloon().text, Success);
+    EXPECT_EQ(main().pendingList().size(), pending) << "the entry is still to be shown";
+}
+
 TEST_F(AutomaticModeTest, WorkThatWaitedForAFailingStepStillRuns)
 {
     start();

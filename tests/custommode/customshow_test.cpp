@@ -423,4 +423,16 @@ TEST_F(CustomShowTest, ARefusedRegistryWriteFailsTheStepAndKeepsTheEntry)
     EXPECT_EQ(host.finishes, 1);
 }
 
+TEST_F(CustomShowTest, ADesktopThatRefusesThePictureFailsTheStepAndKeepsTheEntry)
+{
+    desktop->refuse = true;
+    for (const QString& entry : {writeBitmap("a.bmp", Qt::red), writeJpeg("b.jpg", Qt::blue)}) {
+        host.list = {entry};
+        step();
+        EXPECT_EQ(host.balloons, QStringList({Setting, Failure})) << entry.toStdString();
+        EXPECT_EQ(host.list, QStringList({entry}));
+        EXPECT_EQ(host.finishes, 1);
+    }
+}
+
 } // namespace

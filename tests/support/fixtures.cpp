@@ -66,7 +66,7 @@ bool RecordingDesktop::reloadWallpaper(std::uint32_t flags)
     calls.push_back({Call::ReloadWallpaper, flags, 0});
     if (duringReload)
         duringReload();
-    return true;
+    return !refuse;
 }
 
 bool RecordingDesktop::setSysColor(int element, std::uint32_t colour)

@@ -62,6 +62,7 @@ public:
     std::vector<Call> calls;
     // Runs inside each reloadWallpaper call, to act in the middle of a step.
     std::function<void()> duringReload;
+    bool refuse = false; // reloadWallpaper answers that the desktop did not take the change
 };
 
 // A shell that records what it was asked to open instead of opening it; what it tells about files
