@@ -157,6 +157,7 @@ public:
     void loadPreviewsWhenIdle(std::function<void()> load) override;
     void setWindowEnabled(bool enabled) override;
     QString fetchFirstLine(const QString& url, const QString& target) override;
+    void checkForUpdatesWhenIdle(std::function<void()> check) override;
 
     // The working state, for reading.
     bool exitRequested() const { return ExitRequested; }
@@ -267,5 +268,8 @@ private:
     bool catalogRefreshDeferred_ = false;
     std::function<void()> waitingChoice_;
     std::function<void()> waitingPreviewLoad_;
+    bool updateCheckRunning_ = false;
+    std::function<void()> waitingUpdateCheck_;
+    std::function<void()> stepAfterUpdateCheck_;
     std::unique_ptr<HttpProgress> httpProgress_;
 };

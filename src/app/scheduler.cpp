@@ -218,7 +218,12 @@ void TForm1::selectMode(Mode mode)
 void TForm1::runStep(const std::function<void()>& step)
 {
     // Downloads keep the event loop running, so a tick or a reload can arrive in the middle of a
-    // step; it is dropped, since the step under way is already changing the wallpaper.
+    // step; it is dropped, since the step under way is already changing the wallpaper. One that
+    // arrives during an update check runs after it: the check holds the download client.
+    if (updateCheckRunning_) {
+        stepAfterUpdateCheck_ = step;
+        return;
+    }
     if (stepRunning_)
         return;
     std::exception_ptr failure;
@@ -253,6 +258,27 @@ void TForm1::runDeferredWork()
     if (waitingPreviewLoad_)
         runGuarded(context.dialogs,
                    [this, load = std::exchange(waitingPreviewLoad_, nullptr)] { runStep(load); });
+    if (waitingUpdateCheck_)
+        checkForUpdatesWhenIdle(std::exchange(waitingUpdateCheck_, nullptr));
+}
+
+void TForm1::checkForUpdatesWhenIdle(std::function<void()> check)
+{
+    if (stepRunning_ || updateCheckRunning_) {
+        waitingUpdateCheck_ = std::move(check);
+        return;
+    }
+    {
+        updateCheckRunning_ = true;
+        struct Done {
+            bool& flag;
+            ~Done() { flag = false; }
+        } done{updateCheckRunning_};
+        runGuarded(context.dialogs, check);
+    }
+    if (stepAfterUpdateCheck_)
+        runGuarded(context.dialogs,
+                   [this, step = std::exchange(stepAfterUpdateCheck_, nullptr)] { runStep(step); });
 }
 
 void TForm1::loadPreviewsWhenIdle(std::function<void()> load)

@@ -7,6 +7,7 @@
 #include "common/service.h"
 #include "common/strings.h"
 #include "common/timer.h"
+#include "online/httpclient.h"
 #include "plugins/versioninfo.h"
 #include "settings/livesettings.h"
 #include "windows/handlayout.h"
@@ -19,10 +20,13 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <utility>
 
 namespace {
 
 const QString LatestVersion = QStringLiteral("You have the latest version of Tapestron.");
+const QString CheckNotMade =
+    QStringLiteral("Tapestron could not check for a new version now. Please try again later.");
 constexpr int CountdownSeconds = 5;
 
 // A version number is plain printable text: an answer with anything else in its first line (binary
@@ -66,18 +70,29 @@ TForm6::TForm6(AppContext& context, Forms& forms)
 void TForm6::FormCreate()
 {
     if (forms.liveSettings().checkForUpdatesAtStart())
-        CheckProgramVersion();
+        forms.mainWindow().checkForUpdatesWhenIdle([this] { CheckProgramVersion(); });
 }
 
 void TForm6::checkAskedForByUser()
 {
-    UpdateCheckRequested = true;
-    CheckProgramVersion();
+    forms.mainWindow().checkForUpdatesWhenIdle([this] {
+        UpdateCheckRequested = true;
+        CheckProgramVersion();
+    });
 }
 
 void TForm6::CheckProgramVersion()
 {
     try {
+        // Waiting for the client is its owner's business; should it still be in use, no answer
+        // is no news, and the user who asked hears that no check was made.
+        if (forms.mainWindow().http().busy()) {
+            if (std::exchange(UpdateCheckRequested, false)) {
+                Label1->setText(CheckNotMade);
+                showPrompt();
+            }
+            return;
+        }
         QString remote = forms.mainWindow().fetchFirstLine(
             serviceBaseUrl() + QStringLiteral("/version"), userDataPath(QStringLiteral("version")));
         if (!isPlainText(remote))
@@ -116,7 +131,7 @@ void TForm6::FormActivate()
 {
     Timer1->restart();
     Label3->setText(QString::number(CountdownSeconds));
-    const bool latest = Label1->text() == LatestVersion;
+    const bool latest = Label1->text() == LatestVersion || Label1->text() == CheckNotMade;
     Button1->setVisible(!latest);
     Button2->setText(latest ? QStringLiteral("OK") : QStringLiteral("NO"));
 }

@@ -60,6 +60,10 @@ public:
     // The first line of the answer at url, fetched by the program's one download client with the
     // body kept in target; "" when there is none (FetchFirstLine).
     virtual QString fetchFirstLine(const QString& url, const QString& target) = 0;
+    // Runs an update check, which needs the download client to itself: now, or once the step
+    // under way has ended (a later check takes the place of one still waiting). A step asked for
+    // meanwhile waits for the check instead of finding the client busy.
+    virtual void checkForUpdatesWhenIdle(std::function<void()> check) = 0;
 
 protected:
     ~MainWindowOperations() = default;

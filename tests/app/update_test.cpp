@@ -3,6 +3,7 @@
 #include "common/paths.h"
 #include "common/strings.h"
 #include "fixtures.h"
+#include "online/httpclient.h"
 #include "online/update.h"
 #include "service.h"
 #include "settings/settings.h"
@@ -12,8 +13,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 namespace {
@@ -150,6 +153,42 @@ TEST_F(UpdateCheckTest, NoUsableAnswerCountsAsNoNewVersion)
         EXPECT_FALSE(prompt().isVisible());
     }
     EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+TEST_F(UpdateCheckTest, TheCheckAndTheShowWaitForEachOtherForTheDownloadClient)
+{
+    startWithProgram();
+    TForm1& main = *forms->Form1;
+    service.setVersion("0.2.0.80");
+    const auto whileDownloading = [](const std::function<void()>& act) {
+        QTimer::singleShot(0, act); // runs from the download's own event processing
+    };
+
+    // Asked for while a step waits for its list: the check is made once the step is over.
+    main.clearPendingList();
+    service.setFault("/wallpapers/all", Fault::closeWithoutResponse(300));
+    whileDownloading([&] { main.Checkforprogramupdates1->trigger(); });
+    main.ReloadWallpaper(TForm1::ReloadSource::AutomaticPage);
+    EXPECT_EQ(versionRequests(), 1);
+    EXPECT_EQ(prompt().Label1->text(), Latest);
+    service.clearFaults();
+
+    // A step that comes due during a check sets its wallpaper once the check is over.
+    prompt().hide();
+    service.setFault("/version", Fault::trickle(30));
+    whileDownloading([&] { main.ReloadWallpaper(TForm1::ReloadSource::AutomaticPage); });
+    main.Checkforprogramupdates1->trigger();
+    EXPECT_EQ(regString("Control Panel\\Desktop", "Wallpaper"), currentBitmapPath());
+
+    // Should the client still be in use, the user hears that no check was made.
+    prompt().hide();
+    whileDownloading([&] { main.Checkforprogramupdates1->trigger(); });
+    main.http().get(QString::fromStdString(service.baseUrl()) + "/version", tempPath("v"),
+                    DownloadKind::Text);
+    EXPECT_TRUE(prompt().isVisible());
+    EXPECT_NE(prompt().Label1->text(), Latest);
+    EXPECT_TRUE(prompt().Button1->isHidden());
+    EXPECT_EQ(versionRequests(), 3);
 }
 
 TEST_F(UpdateCheckTest, WithoutTheProgramsVersionResourceNothingIsShown)
