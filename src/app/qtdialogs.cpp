@@ -46,6 +46,7 @@ int execAbove(QDialog& dialog)
 int messageBox(QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)
 {
     QMessageBox box(icon, title(), text, buttons, askingWindow());
+    box.setTextFormat(Qt::PlainText); // messages quote file and profile names
     return execAbove(box);
 }
 

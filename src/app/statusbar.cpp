@@ -15,6 +15,7 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent)
     layout->setSpacing(2);
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel(this);
+        panels_[i]->setTextFormat(Qt::PlainText); // captions come from the service
         panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panels_[i]->setFixedWidth(PanelWidths[i]);
         layout->addWidget(panels_[i]);

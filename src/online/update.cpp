@@ -48,6 +48,7 @@ TForm6::TForm6(AppContext& context, Forms& forms)
     Label1 = new QLabel(this);
     Label1->setGeometry(8, 6, 305, 30);
     Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText); // it quotes the service's answer
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2 = new QLabel(QStringLiteral("Hide in      seconds"), this);
     Label2->setGeometry(8, 46, 140, 16);

@@ -87,6 +87,7 @@ TForm3::TForm3(AppContext& context, Forms& forms)
     Label8 = label(this, QStringLiteral("Visit us at"), QRect(8, 184, 60, 16));
     const int linkX = Label8->x() + Label8->fontMetrics().horizontalAdvance(Label8->text()) + 6;
     Label9 = label(this, QString(), QRect(linkX, 184, 346 - linkX, 16), true);
+    Label9->setTextFormat(Qt::PlainText);
     Label9->setCursor(Qt::PointingHandCursor);
     Label9->installEventFilter(this);
     setLinkColour(Qt::blue);

@@ -1,5 +1,6 @@
 #include "app/forms.h"
 #include "app/main.h"
+#include "app/statusbar.h"
 #include "common/paths.h"
 #include "common/strings.h"
 #include "fixtures.h"
@@ -189,6 +190,19 @@ TEST_F(UpdateCheckTest, TheCheckAndTheShowWaitForEachOtherForTheDownloadClient)
     EXPECT_NE(prompt().Label1->text(), Latest);
     EXPECT_TRUE(prompt().Button1->isHidden());
     EXPECT_EQ(versionRequests(), 3);
+}
+
+TEST_F(UpdateCheckTest, TextFromTheServiceIsShownAsPlainText)
+{
+    // As rich text, an <img> would have the window read the file it names, /dev/zero for ever.
+    startWithProgram();
+    askWith("<b>9</b>");
+    EXPECT_TRUE(prompt().Label1->text().contains("<b>9</b>"));
+    forms->Form1->StatusBar1->setPanelText(2, "<img src=\"/dev/zero\">");
+    QList<QLabel*> labels = forms->Form1->StatusBar1->findChildren<QLabel*>();
+    labels.push_back(prompt().Label1);
+    for (const QLabel* label : labels)
+        EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
 }
 
 TEST_F(UpdateCheckTest, WithoutTheProgramsVersionResourceNothingIsShown)

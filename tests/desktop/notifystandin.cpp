@@ -1,6 +1,6 @@
 // Stands in for the desktop's notification service on the session bus: owns its name and appends
-// "summary|body" of every notification to <file>, one a line. Writes a line to descriptor 3 once
-// it owns the name.
+// "summary|body" of every notification to <file>, one a line; with a second argument "markup" it
+// says it reads markup in the body. Writes a line to descriptor 3 once it owns the name.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -16,9 +16,14 @@ class Notifications : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    explicit Notifications(QString file) : file_(std::move(file)) {}
+    Notifications(QString file, bool markup) : file_(std::move(file)), markup_(markup) {}
 
 public slots:
+    QStringList GetCapabilities()
+    {
+        return markup_ ? QStringList{"body", "body-markup"} : QStringList{"body"};
+    }
+
     uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
                 const QStringList&, const QVariantMap&, int)
     {
@@ -30,6 +35,7 @@ public slots:
 
 private:
     QString file_;
+    bool markup_ = false;
     uint count_ = 0;
 };
 
@@ -39,7 +45,7 @@ int main(int argc, char** argv)
     const QStringList arguments = app.arguments();
     if (arguments.size() < 2)
         return 2;
-    Notifications notifications(arguments[1]);
+    Notifications notifications(arguments[1], arguments.value(2) == u"markup");
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject("/org/freedesktop/Notifications", &notifications,
                             QDBusConnection::ExportAllSlots) ||

@@ -137,16 +137,50 @@ public:
 
     // The desktop's notification service on the session bus (org.freedesktop.Notifications,
     // Notify); every desktop offers one. The arguments are GVariant literals, so no text can be
-    // read as anything but a string.
+    // read as anything but a string. A service that reads markup in the body would take a "<b>"
+    // in a profile's name for bold (or an "<img>" for a file to load), so the body is escaped for
+    // it; one that reads none shows the text as it is.
     bool notify(const std::string& title, const std::string& text) override
     {
-        return posix::runTool(
-                   {"gdbus", "call", "--session", "--dest", "org.freedesktop.Notifications",
-                    "--object-path", "/org/freedesktop/Notifications", "--method",
-                    "org.freedesktop.Notifications.Notify", posix::gvariantQuoted("Tapestron"),
-                    "uint32 0", "''", posix::gvariantQuoted(title), posix::gvariantQuoted(text),
-                    "@as []", "@a{sv} {}", "int32 -1"})
+        const auto call = [](const std::string& method, std::vector<std::string> arguments) {
+            std::vector<std::string> argv = {"gdbus",
+                                             "call",
+                                             "--session",
+                                             "--dest",
+                                             NotificationsName,
+                                             "--object-path",
+                                             "/org/freedesktop/Notifications",
+                                             "--method",
+                                             std::string(NotificationsName) + "." + method};
+            argv.insert(argv.end(), arguments.begin(), arguments.end());
+            return posix::runTool(argv);
+        };
+        const bool markup =
+            call("GetCapabilities", {}).output.find("'body-markup'") != std::string::npos;
+        return call("Notify", {posix::gvariantQuoted("Tapestron"), "uint32 0", "''",
+                               posix::gvariantQuoted(title),
+                               posix::gvariantQuoted(markup ? escapedMarkup(text) : text), "@as []",
+                               "@a{sv} {}", "int32 -1"})
             .succeeded();
+    }
+
+private:
+    static constexpr const char* NotificationsName = "org.freedesktop.Notifications";
+
+    static std::string escapedMarkup(const std::string& text)
+    {
+        std::string escaped;
+        for (const char c : text) {
+            if (c == '&')
+                escaped += "&amp;";
+            else if (c == '<')
+                escaped += "&lt;";
+            else if (c == '>')
+                escaped += "&gt;";
+            else
+                escaped += c;
+        }
+        return escaped;
     }
 };
 
