@@ -99,14 +99,14 @@ void TForm11::setVisible(bool visible)
 
 void TForm11::FormShow()
 {
-    forms.mainWindow().setWindowEnabled(false);
+    forms.mainWindow().setDisabledBy(*this, true);
     // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
 }
 
 void TForm11::FormHide()
 {
-    forms.mainWindow().setWindowEnabled(true);
+    forms.mainWindow().setDisabledBy(*this, false);
     setTopmost(false);
 }
 
