@@ -289,6 +289,9 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowWaitsMinimisedAndEachKindOfTrayOpens
 
 TEST_F(MainWindowTest, TheWindowIsEnabledOnlyWhenNoWindowInFrontIsOpen)
 {
+    system.registry->createKey(platform::RootKey::CurrentUser, "Control Panel\\Colors");
+    system.registry->writeString(platform::RootKey::CurrentUser, "Control Panel\\Colors",
+                                 "Background", "0 0 0"); // for the advanced options
     Forms& f = start();
     for (const auto& [first, second] :
          std::vector<std::pair<QWidget*, QWidget*>>{{f.Form2.get(), f.Form9.get()},
@@ -302,6 +305,7 @@ TEST_F(MainWindowTest, TheWindowIsEnabledOnlyWhenNoWindowInFrontIsOpen)
             (closedFirst == first ? second : first)->hide();
             EXPECT_TRUE(main().isEnabled() && f.Form2->isEnabled() && f.Form11->isEnabled());
         }
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
 }
 
 TEST_F(MainWindowTest, ABalloonStaysUntilReadAndAFailureStaysInTheStatusBarUntilTheNextStep)
