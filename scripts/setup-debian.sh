@@ -19,6 +19,9 @@ packages=(
     # key presses sent through XTEST, a session bus with the desktops' settings services and
     # schemas, and the desktop's link opener.
     xvfb xdotool
+    # A tray host of the X panels, started by a case after the program, and the window lister
+    # that looks into it.
+    trayer x11-utils
     dbus-daemon dbus-bin dconf-service dconf-gsettings-backend libglib2.0-bin
     gsettings-desktop-schemas
     cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3

@@ -83,6 +83,7 @@ Forms::Start Forms::runCreationSteps()
         Form1->exitRequested())
         return Start::Exit;
     allCreated_ = true;
+    Form1->placeAtProgramStart();
     // The start may have read the desktop's picture and refreshed the catalog; the program then
     // idles, mostly for hours.
     platform::releaseFreedMemory();

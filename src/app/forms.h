@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 struct AppContext;
@@ -51,6 +52,8 @@ struct Forms {
     const LiveSettings& liveSettings() const;
 
     AppContext& context;
+    // Whether a tray host shows the program's icon now; empty: the desktop is asked.
+    std::function<bool()> trayHostAvailable;
     std::unique_ptr<InstanceGuard> guard;
     // In creation order; destroyed in reverse.
     std::unique_ptr<TForm1> Form1;

@@ -130,7 +130,7 @@ void TForm1::connectCommands()
             guarded(dialogs, whenCreated([this] { ComboBox2Change(); })));
     connect(ComboBox1, &QComboBox::activated, this,
             guarded(dialogs, whenCreated([this] { ComboBox1Change(); })));
-    TrayIcon1->onDoubleClick = guarded(dialogs, whenCreated([this] { TrayIcon1DblClick(); }));
+    TrayIcon1->onOpen = guarded(dialogs, whenCreated([this] { TrayIcon1DblClick(); }));
     // The application coming to the front shows the resolution again.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -206,8 +206,20 @@ void TForm1::showMainWindow()
 
 void TForm1::hideToTray()
 {
+    // Without a tray host a hidden window could not be reached again; the taskbar keeps it
+    // within reach instead.
+    if (!TrayIcon1->hostAvailable()) {
+        showMinimized();
+        return;
+    }
     // A hidden top-level window has no taskbar entry either.
     hide();
+}
+
+void TForm1::placeAtProgramStart()
+{
+    if (!TrayIcon1->hostAvailable())
+        showMinimized();
 }
 
 bool TForm1::updatePromptVisible() const { return forms.Form6 && forms.Form6->isVisible(); }
@@ -261,7 +273,10 @@ void TForm1::ComboBox1Change()
     BitBtn1->setEnabled(true);
 }
 
-void TForm1::setWindowEnabled(bool enabled) { setEnabled(enabled); }
+void TForm1::setDisabledBy(const QWidget& window, bool disabled)
+{
+    FormBase::setDisabledBy(window, disabled);
+}
 
 int TForm1::managedPositionHint() const { return ManagedPositionHint; }
 
@@ -305,7 +320,7 @@ void TForm1::changeEvent(QEvent* event)
     FormBase::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         updateScreenResolution();
-    // The minimise button hides to the tray.
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
+    // The minimise button hides to the tray, where there is one.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1->hostAvailable())
         runGuarded(context.dialogs, [this] { hideToTray(); });
 }

@@ -58,7 +58,11 @@ public:
 
     // Showing and hiding the window.
     void showMainWindow();
+    // Hides the window to the tray; minimises it where no tray host shows the icon.
     void hideToTray();
+    // The window stays hidden at start, behind the tray icon; without a tray host it starts
+    // minimised instead, so that the user can reach the program.
+    void placeAtProgramStart();
     void Restore1Click();     // "Open Tapestron": not while the update prompt is up
     void TrayIcon1DblClick(); // always
     void Settings1Click();    // main menu "Settings"
@@ -107,6 +111,9 @@ public:
     // Runs a choice the user made now, or once the step under way has ended; a later choice
     // takes the place of one still waiting.
     void runWhenIdle(std::function<void()> choice);
+    // A failed step's text in the status bar: it outlasts the balloon, until the next step.
+    void showStepFailure(const QString& text);
+    void clearStepFailure();
 
     // Automatic mode (mainauto.cpp).
     // The catalog's pieces of the start-up: the code file refreshed and read into CategoryCodes;
@@ -155,7 +162,7 @@ public:
     const QStringList& categoryCodes() const override { return CategoryCodes; }
     HttpClient& http() override { return *IdHTTP1; }
     void loadPreviewsWhenIdle(std::function<void()> load) override;
-    void setWindowEnabled(bool enabled) override;
+    void setDisabledBy(const QWidget& window, bool disabled) override;
     QString fetchFirstLine(const QString& url, const QString& target) override;
     void checkForUpdatesWhenIdle(std::function<void()> check) override;
 
@@ -265,6 +272,7 @@ private:
     QMenu* modeMenu_ = nullptr;   // main menu "Mode Selection"
     QMenu* methodMenu_ = nullptr; // tray menu "Show Method"
     bool stepRunning_ = false;
+    bool stepFailureShown_ = false;
     bool catalogRefreshDeferred_ = false;
     std::function<void()> waitingChoice_;
     std::function<void()> waitingPreviewLoad_;

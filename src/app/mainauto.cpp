@@ -55,6 +55,7 @@ public:
     QStringList& pendingList() override { return main_.PendingList; }
     bool balloonsDisabled() const override { return main_.balloonsDisabled(); }
     void showBalloon(const QString& text) override { main_.ShowBalloon(text); }
+    void showFailureText(const QString& text) override { main_.showStepFailure(text); }
     void clearBalloon() override { main_.TrayIcon1->clearBalloon(); }
     void setTrayAnimated(bool animated) override { main_.TrayIcon1->setAnimated(animated); }
     void disableReloadCommands() override
@@ -99,6 +100,7 @@ QString TForm1::fetchFirstLine(const QString& url, const QString& target)
 void TForm1::FetchAutoWallpaper()
 {
     runStep([this] {
+        clearStepFailure();
         const LiveSettings& settings = *liveSettings();
         AutoStepHost host(*this, settings);
         ::FetchAutoWallpaper(context.platform, settings, host);

@@ -1,6 +1,7 @@
 // The main window's menus, pages and status bar.
 #include "main.h"
 
+#include "app/forms.h"
 #include "automode/categories.h"
 #include "statusbar.h"
 #include "trayicon.h"
@@ -139,7 +140,7 @@ void TForm1::buildTrayMenu()
     Exit1 = PopupMenu1->addAction(QStringLiteral("Exit"));
 
     const QIcon icon = programIcon();
-    TrayIcon1 = new TrayIcon(icon, PopupMenu1, this);
+    TrayIcon1 = new TrayIcon(icon, PopupMenu1, this, forms.trayHostAvailable);
     // For every window and dialog of the program, those without an owner included.
     QGuiApplication::setWindowIcon(icon);
 }

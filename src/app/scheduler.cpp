@@ -34,6 +34,7 @@ public:
     QStringList& showList() override { return main_.ShowList; }
     bool balloonsDisabled() const override { return main_.balloonsDisabled(); }
     void showBalloon(const QString& text) override { main_.ShowBalloon(text); }
+    void showFailureText(const QString& text) override { main_.showStepFailure(text); }
     void clearBalloon() override { main_.TrayIcon1->clearBalloon(); }
     void setTrayAnimated(bool animated) override { main_.TrayIcon1->setAnimated(animated); }
     QSize previewSize() const override { return main_.Image2->boxSize(); }
@@ -155,10 +156,23 @@ void TForm1::Timer2Timer()
 void TForm1::Timer3Timer()
 {
     TrayIcon1->setAnimated(false);
-    TrayIcon1->clearBalloon();
+    // It ticks every two seconds for the whole run: a balloon goes only once it could be read.
+    TrayIcon1->tidyBalloon();
     button4->setEnabled(true);
     button3->setEnabled(true);
     ReloadWallpaper1->setEnabled(true);
+}
+
+void TForm1::showStepFailure(const QString& text)
+{
+    StatusBar1->setPanelText(2, text);
+    stepFailureShown_ = true;
+}
+
+void TForm1::clearStepFailure()
+{
+    if (std::exchange(stepFailureShown_, false))
+        StatusBar1->setPanelText(2, QString());
 }
 
 void TForm1::Timer4Timer()
@@ -301,6 +315,7 @@ void TForm1::runWhenIdle(std::function<void()> choice)
 void TForm1::NextCustomWallpaper()
 {
     runStep([this] {
+        clearStepFailure();
         CustomStepHost host(*this);
         ::NextCustomWallpaper(context.platform, *liveSettings(), host);
     });

@@ -281,6 +281,7 @@ void FetchAutoWallpaper(platform::Platform& system, const WallpaperSettings& set
         failed = true;
     }
     if (failed) {
+        host.showFailureText(FailureText);
         if (!host.balloonsDisabled())
             host.showBalloon(FailureText);
         host.startTidyUp();

@@ -39,6 +39,9 @@ public:
     virtual QStringList& pendingList() = 0;
     virtual bool balloonsDisabled() const = 0;
     virtual void showBalloon(const QString& text) = 0;
+    // A failure's text, kept where the user still finds it once its balloon is gone, until the
+    // next step; nowhere by default.
+    virtual void showFailureText(const QString&) {}
     virtual void clearBalloon() = 0;
     virtual void setTrayAnimated(bool animated) = 0;
     // "Reload Wallpaper" on the automatic page and in the tray; the tidy-up timer enables them.

@@ -170,6 +170,8 @@ void NextCustomWallpaper(platform::Platform& system, const WallpaperSettings& se
         // Whatever went wrong, the user learns it from the balloon; the show goes on.
         failed = true;
     }
+    if (failed)
+        host.showFailureText(FailureText);
     if (failed && !host.balloonsDisabled()) {
         host.showBalloon(FailureText);
         host.startTidyUp();

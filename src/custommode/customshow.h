@@ -17,6 +17,9 @@ public:
     virtual bool balloonsDisabled() const = 0;
     // A balloon by the program's convention (nothing while balloons are disabled).
     virtual void showBalloon(const QString& text) = 0;
+    // A failure's text, kept where the user still finds it once its balloon is gone, until the
+    // next step; nowhere by default.
+    virtual void showFailureText(const QString&) {}
     // Takes a balloon still on screen away, whatever the setting.
     virtual void clearBalloon() = 0;
     virtual void setTrayAnimated(bool animated) = 0;

@@ -122,17 +122,16 @@ void TForm12::setVisible(bool visible)
 
 void TForm12::FormShow()
 {
-    forms.mainWindow().setWindowEnabled(false);
-    forms.Form11->setEnabled(false);
+    forms.mainWindow().setDisabledBy(*this, true);
+    forms.Form11->setDisabledBy(*this, true);
     // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
 }
 
 void TForm12::FormHide()
 {
-    // The plug-in manager, still open, keeps the main window disabled.
-    forms.mainWindow().setWindowEnabled(!forms.Form11->isVisible());
-    forms.Form11->setEnabled(true);
+    forms.mainWindow().setDisabledBy(*this, false);
+    forms.Form11->setDisabledBy(*this, false);
     setTopmost(false);
 }
 

@@ -99,14 +99,14 @@ void TForm11::setVisible(bool visible)
 
 void TForm11::FormShow()
 {
-    forms.mainWindow().setWindowEnabled(false);
+    forms.mainWindow().setDisabledBy(*this, true);
     // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
 }
 
 void TForm11::FormHide()
 {
-    forms.mainWindow().setWindowEnabled(true);
+    forms.mainWindow().setDisabledBy(*this, false);
     setTopmost(false);
 }
 
@@ -115,9 +115,17 @@ void TForm11::FormActivate()
     const PluginListFile list = pluginList();
     if (!list.exists())
         return;
+    // Every return to the window reads the list again, the return from a row's own popup menu
+    // included, whose Info reads the chosen row: the row chosen stays chosen.
+    const int chosen = selectedRow();
+    const QString section =
+        chosen < 0 ? QString() : ListView1->item(chosen, 0)->data(SectionRole).toString();
     ListView1->setRowCount(0);
-    for (const PluginEntry& entry : list.entries())
+    for (const PluginEntry& entry : list.entries()) {
         addRow(entry.name, entry.status, entry.section);
+        if (!section.isEmpty() && entry.section.compare(section, Qt::CaseInsensitive) == 0)
+            ListView1->selectRow(ListView1->rowCount() - 1);
+    }
 }
 
 void TForm11::addRow(const QString& name, const QString& status, const QString& section)

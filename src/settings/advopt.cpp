@@ -124,16 +124,16 @@ void TForm9::FormShow()
 {
     setSwatchColour(ReadBackgroundColour(context.platform));
     loadTransparentText(SettingsFile());
-    forms.mainWindow().setWindowEnabled(false);
-    forms.Form2->setEnabled(false);
+    forms.mainWindow().setDisabledBy(*this, true);
+    forms.Form2->setDisabledBy(*this, true);
     // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
 }
 
 void TForm9::FormHide()
 {
-    forms.mainWindow().setWindowEnabled(true);
-    forms.Form2->setEnabled(true);
+    forms.mainWindow().setDisabledBy(*this, false);
+    forms.Form2->setDisabledBy(*this, false);
     setTopmost(false);
 }
 

@@ -162,6 +162,7 @@ private:
     std::array<QRadioButton*, 4> autoButtons_{};
     std::array<QRadioButton*, 4> customButtons_{};
     std::uint16_t hotKeyId_ = 0;
+    std::uintptr_t hotKeyWindow_ = 0;
     QString categoryAtShow_;
     QPointer<QWindow> focusWindow_;
     bool activationPending_ = false; // shown, not activated yet

@@ -104,23 +104,23 @@ void TForm2::setVisible(bool visible)
 
 void TForm2::closeEvent(QCloseEvent* event)
 {
-    // An accepted close destroys the native window, and the hotkey is registered for that
-    // window; so the close is declined and the window hidden instead.
+    // The window lives as long as the program: an accepted close would destroy it, so the close
+    // is declined and the window hidden instead.
     event->ignore();
     hide();
 }
 
 void TForm2::FormShow()
 {
-    forms.mainWindow().setWindowEnabled(false);
-    // Still hidden here, so the window keeps its native handle, which the hotkey is bound to.
+    forms.mainWindow().setDisabledBy(*this, true);
+    // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
     categoryAtShow_ = ComboBox2->currentText();
 }
 
 void TForm2::FormHide()
 {
-    forms.mainWindow().setWindowEnabled(true);
+    forms.mainWindow().setDisabledBy(*this, false);
     setTopmost(false);
 }
 

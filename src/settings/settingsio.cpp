@@ -135,7 +135,15 @@ void TForm2::SaveSettings(const QString& path)
     file.setText(General, Hotkey, shortcutToText(HotKey1->hotKey()));
 }
 
-std::uintptr_t TForm2::hotKeyWindow() { return static_cast<std::uintptr_t>(winId()); }
+// Qt makes the native window anew when its flags change (topmost while shown), but the hotkey
+// belongs to the program for its whole run: it stays registered under the first handle, which
+// is only its name in the system's table.
+std::uintptr_t TForm2::hotKeyWindow()
+{
+    if (!hotKeyWindow_)
+        hotKeyWindow_ = static_cast<std::uintptr_t>(winId());
+    return hotKeyWindow_;
+}
 
 void TForm2::unregisterHotKey()
 {

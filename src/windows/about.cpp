@@ -124,14 +124,14 @@ void TForm3::FormShow()
     const QString address = serviceBaseUrl();
     Label9->setText(Label9->fontMetrics().elidedText(address, Qt::ElideMiddle, Label9->width()));
     Label9->setToolTip(address);
-    forms.mainWindow().setWindowEnabled(false);
+    forms.mainWindow().setDisabledBy(*this, true);
     // Still hidden here: the flag can change without hiding the window.
     setTopmost(true);
 }
 
 void TForm3::FormHide()
 {
-    forms.mainWindow().setWindowEnabled(true);
+    forms.mainWindow().setDisabledBy(*this, false);
     setTopmost(false);
 }
 

@@ -37,6 +37,15 @@ void FormBase::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
+void FormBase::setDisabledBy(const QWidget& window, bool disabled)
+{
+    if (disabled)
+        disabledBy_.insert(&window);
+    else
+        disabledBy_.remove(&window);
+    setEnabled(disabledBy_.isEmpty());
+}
+
 void FormBase::setTopmost(bool topmost) { setWindowFlag(Qt::WindowStaysOnTopHint, topmost); }
 
 void refillKeepingChoice(QComboBox& list, const QStringList& items)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -21,6 +22,10 @@ public:
     // The creation step: the start-up work this window does once its controls exist.
     virtual void FormCreate() {}
 
+    // window, open in front, disables this one (or no longer); this one is enabled again only
+    // when no window keeps it disabled, so closing one of two never frees it under the other.
+    void setDisabledBy(const QWidget& window, bool disabled);
+
 protected:
     void showEvent(QShowEvent* event) override;
     // Keeps the window above the windows of every program, or no longer. Only while the window is
@@ -29,6 +34,9 @@ protected:
 
     AppContext& context;
     Forms& forms;
+
+private:
+    QSet<const QWidget*> disabledBy_;
 };
 
 // A list filled afresh keeps its choice by position; a position past the end of a shorter list

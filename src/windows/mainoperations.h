@@ -8,6 +8,7 @@
 #include <functional>
 
 class HttpClient;
+class QWidget;
 
 // What the other windows may ask of the main window. They never touch its controls or its working
 // lists; the main window keeps those to itself and answers through these operations.
@@ -55,8 +56,9 @@ public:
     // load takes the place of one still waiting). Meanwhile no show step or catalog refresh runs
     // inside it.
     virtual void loadPreviewsWhenIdle(std::function<void()> load) = 0;
-    // A window in front that takes the user's input disables the main window meanwhile.
-    virtual void setWindowEnabled(bool enabled) = 0;
+    // A window in front that takes the user's input disables the main window meanwhile; the
+    // main window is enabled again once no such window is open.
+    virtual void setDisabledBy(const QWidget& window, bool disabled) = 0;
     // The first line of the answer at url, fetched by the program's one download client with the
     // body kept in target; "" when there is none (FetchFirstLine).
     virtual QString fetchFirstLine(const QString& url, const QString& target) = 0;

@@ -6,8 +6,11 @@
 #include "layoutcheck.h"
 #include "online/update.h"
 #include "platform/registry.h"
+#include "plugins/finfo.h"
+#include "plugins/pluginman.h"
 #include "settings/advopt.h"
 #include "settings/settings.h"
+#include "windows/about.h"
 #include "windows/previewbox.h"
 #include "wizard/wizard.h"
 
@@ -23,6 +26,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+
+#include <tuple>
 
 namespace {
 
@@ -249,6 +254,80 @@ TEST_F(MainWindowTest, BothPagesShowEveryControlWhole)
     EXPECT_EQ(main().PageControl1->height() + main().StatusBar1->height(), 420);
     EXPECT_EQ(main().width(), 435);
     EXPECT_EQ(layoutFaults(main()).join(u'\n').toStdString(), "");
+}
+
+TEST_F(MainWindowTest, WithoutATrayTheWindowWaitsMinimisedAndEachKindOfTrayOpensIt)
+{
+    trayHost = false;
+    start();
+    const auto minimised = [this] { return main().isVisible() && main().isMinimized(); };
+    EXPECT_TRUE(minimised()) << "at start";
+    const std::function<void()> hides[] = {[this] { main().HidetoTray1->trigger(); },
+                                           [this] { main().setWindowState(Qt::WindowMinimized); },
+                                           [this] { main().close(); }};
+    for (const auto& hide : hides) {
+        main().showMainWindow();
+        hide();
+        EXPECT_TRUE(minimised());
+    }
+    trayHost = true; // a panel started
+    main().HidetoTray1->trigger();
+    EXPECT_FALSE(main().isVisible());
+    using Kind = TrayIcon::HostKind;
+    const std::tuple<Kind, QSystemTrayIcon::ActivationReason, bool> cases[] = {
+        {Kind::Embedding, QSystemTrayIcon::Trigger, false},
+        {Kind::Embedding, QSystemTrayIcon::DoubleClick, true},
+        {Kind::StatusNotifier, QSystemTrayIcon::Trigger, true},
+        {Kind::StatusNotifier, QSystemTrayIcon::Context, false}};
+    for (const auto& [kind, why, opens] : cases) {
+        main().hide();
+        main().TrayIcon1->setHostKind(kind);
+        main().TrayIcon1->activate(why);
+        EXPECT_EQ(main().isVisible(), opens) << int(kind) << " " << int(why);
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowIsEnabledOnlyWhenNoWindowInFrontIsOpen)
+{
+    system.registry->createKey(platform::RootKey::CurrentUser, "Control Panel\\Colors");
+    system.registry->writeString(platform::RootKey::CurrentUser, "Control Panel\\Colors",
+                                 "Background", "0 0 0"); // for the advanced options
+    Forms& f = start();
+    for (const auto& [first, second] :
+         std::vector<std::pair<QWidget*, QWidget*>>{{f.Form2.get(), f.Form9.get()},
+                                                    {f.Form3.get(), f.Form11.get()},
+                                                    {f.Form11.get(), f.Form12.get()}})
+        for (QWidget* closedFirst : {first, second}) {
+            first->show();
+            second->show();
+            closedFirst->hide();
+            EXPECT_FALSE(main().isEnabled()) << second->windowTitle().toStdString();
+            (closedFirst == first ? second : first)->hide();
+            EXPECT_TRUE(main().isEnabled() && f.Form2->isEnabled() && f.Form11->isEnabled());
+        }
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(u'\n').toStdString();
+}
+
+TEST_F(MainWindowTest, ABalloonStaysUntilReadAndAFailureStaysInTheStatusBarUntilTheNextStep)
+{
+    writeProfile("a.tsl", {tempPath("missing.jpg"), bitmap("a.bmp")});
+    writeIni("[General]\r\nDefaultMode=custom\r\nAutoRunAtStartup=0\r\n"
+             "[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    start();
+    std::int64_t now = 0;
+    TrayIcon& tray = *main().TrayIcon1;
+    tray.setClock([&now] { return now; });
+    main().NextCustomWallpaper(); // the missing picture
+    const QString failure = tray.balloon().text;
+    ASSERT_FALSE(failure.isEmpty());
+    EXPECT_EQ(main().StatusBar1->panelText(2), failure);
+    for (; now <= 10000; now += 2000) {
+        main().Timer3Timer();
+        EXPECT_EQ(tray.balloon().text, now < 10000 ? failure : "") << now;
+    }
+    EXPECT_EQ(main().StatusBar1->panelText(2), failure);
+    main().NextCustomWallpaper(); // the bitmap
+    EXPECT_EQ(main().StatusBar1->panelText(2), "");
 }
 
 } // namespace

@@ -180,6 +180,7 @@ TEST_F(SchedulerTest, TheTidyUpEnablesTheReloadCommandsAndClearsTheTray)
     main().ShowBalloon("New Wallpaper set successfully!");
     const int shown = main().TrayIcon1->balloon().shown;
     ASSERT_TRUE(main().TrayIcon1->balloonOnScreen());
+    main().TrayIcon1->setClock([] { return std::int64_t{1} << 40; }); // long since shown
     main().Timer3Timer();
     EXPECT_TRUE(main().button4->isEnabled());
     EXPECT_TRUE(main().button3->isEnabled());
@@ -205,7 +206,7 @@ TEST_F(SchedulerTest, BeforeEveryWindowExistsOnlyExitIsTakenAndItEndsTheStart)
                                  main().Settings1, main().Restore2, main().ReloadWallpaper1})
             command->trigger();
         main().Timer2->onTimer();
-        main().TrayIcon1->onDoubleClick();
+        main().TrayIcon1->onOpen();
         main().Exit1->trigger();
     };
     EXPECT_EQ(forms->createWindows(), Forms::Start::Exit);

@@ -5,6 +5,8 @@
 #include "fixtures.h"
 #include "platform/posix/desktop/process.h"
 #include "platform/system.h"
+#include "settings/hotkeyedit.h"
+#include "settings/settings.h"
 #include "wallpaper/apply.h"
 #include "wallpaper/bmp.h"
 #include "wallpaper/desktoppainter.h"
@@ -12,6 +14,8 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPushButton>
+#include <QWindow>
 
 #include <chrono>
 #include <filesystem>
@@ -343,6 +347,34 @@ TEST_F(X11ProgramTest, TheSettingsHotkeyRunsACustomStepOntoTheRoot)
         for (int x = 0; x < 32; ++x)
             shown.push_back(picture.pixel(x, y) & 0xFFFFFF);
     EXPECT_EQ(session->server.rootPixels(), shown);
+}
+
+// The settings window's native window is made anew as it is shown and hidden; the hotkey stays
+// with the program all the same, and a new setting lets go of the old combination.
+TEST_F(X11ProgramTest, TheHotkeyOutlivesTheSettingsWindowAndFollowsItsSetting)
+{
+    Forms& windows = start(); // Alt+R
+    const SystemEvents events(*system.hotkeys);
+    windows.Form1->StopShow();
+    const auto reloads = [&main = *windows.Form1](const std::string& keys) {
+        main.Timer4Timer();
+        const auto end = Clock::now() + std::chrono::seconds(5);
+        for (bool pressed = press(keys);
+             pressed && main.countdownElapsed() != 0 && Clock::now() < end;)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        return main.countdownElapsed() == 0;
+    };
+    TForm2& settings = *windows.Form2;
+    settings.show();
+    settings.Button3->click();
+    settings.windowHandle()->destroy(); // X sessions may give it another one
+    EXPECT_TRUE(reloads("alt+r")) << "after Close";
+    settings.show();
+    settings.HotKey1->setHotKey(Shortcut{'R', false, true, true});
+    settings.Button1->click();
+    EXPECT_TRUE(reloads("ctrl+alt+r"));
+    XServer& x = session->server;
+    EXPECT_TRUE(x.grabKey(XCB_MOD_MASK_1, x.keycode(KeysymR))) << "Alt+R was let go";
 }
 
 TEST_F(X11SessionTest, ActivationAsksTheWindowManager)

@@ -122,4 +122,20 @@ TEST_F(PluginInfoTest, EachWindowDisablesTheWindowsBehindItWhileShown)
     EXPECT_FALSE(topmost(manager()));
 }
 
+// The list is read again whenever the manager comes back to the front, as after its popup menu.
+TEST_F(PluginInfoTest, TheChosenRowSurvivesAReturnToTheManagerAndInfoShowsItsPlugin)
+{
+    fs::copy_file(TAPESTRON_SHOWOPEN, toStd(pluginPath("showopen.exe")));
+    start();
+    addPlugin("notes.exe");
+    const auto rows = manager().ListView1->findItems("showopen.exe", Qt::MatchExactly);
+    ASSERT_EQ(rows.size(), 1);
+    manager().ListView1->selectRow(rows.front()->row());
+    manager().FormActivate();
+    const QStringList lines = infoLines();
+    ASSERT_EQ(lines.size(), emptyLines().size());
+    EXPECT_EQ(lines[7], "OriginalFileName:\tshowopen.exe");
+    EXPECT_GT(lines[3].size(), emptyLines()[3].size()) << "FileVersion";
+}
+
 } // namespace

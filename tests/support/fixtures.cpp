@@ -199,6 +199,7 @@ WindowsFixture::~WindowsFixture() = default;
 Forms& WindowsFixture::start()
 {
     forms = std::make_unique<Forms>(context);
+    forms->trayHostAvailable = [this] { return trayHost; };
     forms->createWindows();
     return *forms;
 }

@@ -181,4 +181,6 @@ protected:
     Forms& start();
 
     std::unique_ptr<Forms> forms;
+    // The desktop's tray host, present unless a case takes it away (offscreen has none).
+    bool trayHost = true;
 };
