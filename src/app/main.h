@@ -138,6 +138,10 @@ public:
     void EditSelectedProfile();
     void CreateProfile();
     void DeleteSelectedProfile();
+    // The file of the profile chosen in ComboBox1.
+    QString selectedProfileFile() const;
+    // Runs replace, which sets ShowList afresh, once no step is under way.
+    void replaceShowListWhenIdle(std::function<void()> replace);
 
     // "Screen Resolution: W x H" of the primary screen into status panel 0.
     void updateScreenResolution();

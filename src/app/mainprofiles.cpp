@@ -3,9 +3,11 @@
 
 #include "app/forms.h"
 #include "common/context.h"
+#include "common/dialogs.h"
 #include "common/paths.h"
 #include "common/settingstable.h"
 #include "common/strings.h"
+#include "common/textlist.h"
 #include "custommode/favourites.h"
 #include "custommode/pedit.h"
 #include "custommode/profiles.h"
@@ -14,6 +16,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -37,22 +41,68 @@ void TForm1::takeProfileList(const QStringList& entries, const QString& current)
     ComboBox1->setCurrentIndex(current.isEmpty() ? -1 : ComboBox1->findText(current));
 }
 
-QString TForm1::selectedProfileName() const { return profileNameOfEntry(ComboBox1->currentText()); }
+// A subfolder may hold a profile of the same name as one above it: the entry's place in the list
+// tells which file it is.
+QString TForm1::selectedProfileFile() const
+{
+    return profileFileOfEntry(ComboBox1->currentIndex(), ComboBox1->currentText());
+}
 
-void TForm1::reloadShowList() { ShowList = readProfile(SettingsFile().currentProfile()); }
+QString TForm1::selectedProfileName() const
+{
+    return ComboBox1->currentIndex() < 0 ? QString() : profileNameOfFile(selectedProfileFile());
+}
 
+void TForm1::reloadShowList()
+{
+    replaceShowListWhenIdle([this] { ShowList = readProfile(SettingsFile().currentProfile()); });
+}
+
+// The step under way takes its entry from the head of ShowList and removes it when done: a list
+// replaced meanwhile would lose an entry never shown, or an empty one fail under it. A choice of
+// the user's already waiting for the step is not lost: it follows the replacement.
+void TForm1::replaceShowListWhenIdle(std::function<void()> replace)
+{
+    runWhenIdle([replace = std::move(replace), waiting = std::exchange(waitingChoice_, nullptr)] {
+        try {
+            replace();
+        } catch (...) {
+            if (waiting)
+                waiting();
+            throw;
+        }
+        if (waiting)
+            waiting();
+    });
+}
+
+// With no profile chosen there is nothing to run.
 void TForm1::RunSelectedProfile()
 {
-    runWhenIdle([this, name = profileNameOfEntry(ComboBox1->currentText())] {
+    if (ComboBox1->currentIndex() < 0)
+        return;
+    const QString file = selectedProfileFile();
+    const QString name = profileNameOfFile(file);
+    SettingsFile::checkProfileName(name);
+    runWhenIdle([this, file, name] {
         writeCurrentProfile(name);
-        ShowList = readProfile(name);
+        ShowList = readTextList(file);
         BitBtn3->setEnabled(true);
         NextCustomWallpaper();
         BitBtn1->setEnabled(false);
     });
 }
 
-void TForm1::EditSelectedProfile() { forms.Form7->openForEdit(readProfile(selectedProfileName())); }
+void TForm1::EditSelectedProfile()
+{
+    if (ComboBox1->currentIndex() < 0) {
+        context.dialogs.showMessage(QStringLiteral("Select a profile to edit."));
+        return;
+    }
+    const QString file = selectedProfileFile();
+    forms.Form7->openForEdit(readTextList(file),
+                             {file, profileNameOfFile(file) == FavouritesProfile, false});
+}
 
 void TForm1::CreateProfile() { forms.Form7->openForCreate(); }
 
@@ -78,9 +128,11 @@ void TForm1::DeleteSelectedProfile()
         return;
     }
     ComboBox1->setCurrentIndex(0);
-    const QString first = profileNameOfEntry(ComboBox1->currentText());
-    writeCurrentProfile(first);
-    ShowList = readProfile(first);
+    // The show goes on with it once the step under way is done.
+    replaceShowListWhenIdle([this, first = selectedProfileFile()] {
+        writeCurrentProfile(profileNameOfFile(first));
+        ShowList = readTextList(first);
+    });
     BitBtn1->setEnabled(true);
 }
 

@@ -9,6 +9,7 @@
 #include "common/settingstable.h"
 #include "common/timer.h"
 #include "custommode/profiles.h"
+#include "plugins/importstaging.h"
 #include "plugins/protocol.h"
 #include "wallpaper/picture.h"
 #include "windows/previewbox.h"
@@ -27,6 +28,7 @@ void TForm1::FormCreate()
                 box->boxSize()));
     });
     createUserFolders();
+    removeStaleImportFolders();
     runGuarded(dialogs, [this] { LoadCategoryNames(); });
     runGuarded(dialogs, [this] { restoreMode(); });
 }

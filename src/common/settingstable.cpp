@@ -1,6 +1,7 @@
 #include "settingstable.h"
 
 #include "context.h"
+#include "errors.h"
 #include "paths.h"
 
 namespace {
@@ -33,8 +34,18 @@ QString SettingsFile::currentProfile() const
     return file_.readString(keys::CustomMode, keys::CurrentProfile, QString());
 }
 
+void SettingsFile::checkProfileName(const QString& name)
+{
+    if (name.contains(u'\r') || name.contains(u'\n'))
+        throw AppError(QStringLiteral("The profile \"%1\" can not be selected: its file name holds "
+                                      "a line break. Rename the file in the profile folder and "
+                                      "select it again.")
+                           .arg(name.simplified()));
+}
+
 void SettingsFile::setCurrentProfile(const QString& name)
 {
+    checkProfileName(name);
     file_.writeString(keys::CustomMode, keys::CurrentProfile, name);
 }
 

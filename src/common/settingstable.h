@@ -93,7 +93,11 @@ public:
     {
         return file_.valueExists(keys::CustomMode, keys::CurrentProfile);
     }
+    // Throws AppError when the file name given can not be kept as the current profile.
     void setCurrentProfile(const QString& name);
+    // Throws AppError, saying so, when name holds a line break: written into the settings file it
+    // would end the value there and make lines of its own.
+    static void checkProfileName(const QString& name);
 
     // [AutoMode] Category: nullopt when missing, -1 when not a number.
     std::optional<int> category() const { return integer(keys::AutoMode, keys::Category); }

@@ -55,7 +55,10 @@ void AddFavourite()
     int number = 0;
     while (platform::fileExists(toStd(favouritePath(numberedName(number)))))
         ++number;
-    encodeJpeg(*wallpaper, favouritePath(numberedName(number)), 90);
+    // The list names the picture only once the picture is on the disk: after a power cut it
+    // could otherwise name an empty file.
+    encodeJpeg(*wallpaper, favouritePath(numberedName(number)), 90,
+               ReplacingFile::Durability::Flushed);
     writeFavouritesProfile();
 }
 

@@ -25,6 +25,7 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -147,8 +148,9 @@ void TForm7::setVisible(bool visible)
     }
 }
 
-void TForm7::openForEdit(const QStringList& entries)
+void TForm7::openForEdit(const QStringList& entries, Target target)
 {
+    target_ = std::move(target);
     ListBox1->setEntries(entries);
     if (ListBox1->count() > 0)
         ListBox1->setCurrentRow(0);
@@ -164,11 +166,7 @@ void TForm7::openForCreate()
     show();
 }
 
-bool TForm7::editingFavourites() const
-{
-    return mode_ == Mode::Edit && !forms.Form2->isVisible() &&
-           forms.mainWindow().selectedProfileName() == FavouritesProfile;
-}
+bool TForm7::editingFavourites() const { return mode_ == Mode::Edit && target_.favourites; }
 
 void TForm7::showCount()
 {
@@ -242,24 +240,17 @@ void TForm7::button1Click()
     hide();
 }
 
-// The list goes to the profile it came from: the one chosen in the settings window while that is
-// showing, else the main window's; the favourites are numbered in the list's order first.
+// The list goes to the profile it was opened for; the favourites are numbered in the list's order
+// first. The settings window, showing, lists the profiles again when it is activated.
 void TForm7::finishEdit()
 {
-    if (editingFavourites()) {
+    if (editingFavourites())
         ListBox1->setEntries(
             RenumberFavourites(favouritesAmong(ListBox1->entries()), context.dialogs));
-        saveProfile(FavouritesProfile);
-        reloadShowList();
+    writeTextList(target_.path, ListBox1->entries());
+    reloadShowList();
+    if (!target_.fromSettings)
         forms.Form2->LoadSettings(settingsFilePath());
-    } else if (forms.Form2->isVisible()) {
-        saveProfile(forms.Form2->selectedProfileName());
-        reloadShowList();
-    } else {
-        saveProfile(forms.mainWindow().selectedProfileName());
-        reloadShowList();
-        forms.Form2->LoadSettings(settingsFilePath());
-    }
     ListBox1->clear();
 }
 
@@ -269,13 +260,8 @@ void TForm7::finishCreate()
     const std::optional<QString> fileName = askNewProfileFileName(context.dialogs);
     if (!fileName)
         return;
-    saveProfile(*fileName);
+    writeTextList(profilePath(*fileName), ListBox1->entries());
     forms.Form2->LoadSettings(settingsFilePath());
-}
-
-void TForm7::saveProfile(const QString& fileName)
-{
-    writeTextList(profilePath(fileName), ListBox1->entries());
 }
 
 // The show starts the current profile again, whichever was edited; without a current profile

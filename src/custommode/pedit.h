@@ -11,11 +11,22 @@ class QMenu;
 class QPushButton;
 class SplitterBar;
 
+// The profile the editor's "Finish" saves in edit mode, fixed when the editor opens: whatever is
+// chosen in the other windows meanwhile (every activation of the program lists the profiles again)
+// must not decide which profile is overwritten.
+struct ProfileEditTarget {
+    QString path;              // the profile file
+    bool favourites = false;   // the favourites, opened from the main window: their own rules
+    bool fromSettings = false; // opened from the settings window, which lists them itself
+};
+
 // The profile editor: puts together the list of pictures of a profile, which "Finish" saves.
 class TForm7 : public FormBase {
     Q_OBJECT
 public:
     enum class Mode { Edit, Create };
+
+    using Target = ProfileEditTarget;
 
     TForm7(AppContext& context, Forms& forms);
 
@@ -24,16 +35,16 @@ public:
     // Shown: topmost, the list's caption set. Hidden: no longer topmost, the preview box empty.
     void setVisible(bool visible) override;
 
-    // Opens the editor on an existing profile's entries (alphabetically), the first one focused.
-    void openForEdit(const QStringList& entries);
+    // Opens the editor on the entries of the profile target (alphabetically), the first one
+    // focused.
+    void openForEdit(const QStringList& entries, Target target = {});
     // Opens the editor for a new profile on the list as it is; "Finish" waits for the list to
     // change.
     void openForCreate();
 
     Mode mode() const { return mode_; }
-    // The favourites profile is what is edited: edit mode, the settings window not showing, and
-    // "favorites.tsl" chosen in the main window. Nothing can be added to it then, and removing an
-    // entry deletes its picture.
+    // The favourites profile is what is edited: edit mode, opened from the main window on
+    // "favorites.tsl". Nothing can be added to it then, and removing an entry deletes its picture.
     bool editingFavourites() const;
 
     void ListBox1Click();   // an entry was chosen: "Finish" by the entry count
@@ -63,8 +74,8 @@ private:
     void enableFinishByCount();
     void finishEdit();
     void finishCreate();
-    void saveProfile(const QString& fileName);
     void reloadShowList();
 
     Mode mode_ = Mode::Edit;
+    Target target_;
 };

@@ -7,6 +7,8 @@
 #include "common/settingstable.h"
 #include "common/textlist.h"
 
+#include <QDir>
+
 QString profileListEntry(const QString& profilePath)
 {
     // One arg call: a name holding "%1" must not take the count in place of its own text.
@@ -61,6 +63,17 @@ QString listedProfilePath(int index, const QString& entry)
     if (index < 0 || index >= paths.size() || listedProfileEntry(paths.at(index)) != entry)
         return QString();
     return paths.at(index);
+}
+
+QString profileFileOfEntry(int index, const QString& entry)
+{
+    const QString listed = listedProfilePath(index, entry);
+    return listed.isEmpty() ? profilePath(profileNameOfEntry(entry)) : listed;
+}
+
+QString profileNameOfFile(const QString& path)
+{
+    return QDir(userDataPath(QStringLiteral("Profiles"))).relativeFilePath(path);
 }
 
 QString currentProfileEntry()

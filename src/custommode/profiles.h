@@ -31,6 +31,14 @@ QStringList listProfileEntries();
 // of the same name, so only its place in the list tells which file it is.
 QString listedProfilePath(int index, const QString& entry);
 
+// The file to act on for entry index of listProfileEntries(): the listed file, or, where the list
+// no longer matches the disk, the profile the entry names in the profile folder itself.
+QString profileFileOfEntry(int index, const QString& entry);
+
+// The name the current profile is kept under for the profile file at path: its path below the
+// profile folder, "/" between folders ("summer.tsl", "winter/snow.tsl"), so profilePath finds it.
+QString profileNameOfFile(const QString& path);
+
 // The list entry of the current profile ([CustomMode] CurrentProfile), or an empty text when there
 // is none or its file can not be read.
 QString currentProfileEntry();

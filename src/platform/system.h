@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -37,6 +38,11 @@ std::int64_t performanceFrequency();
 // past the system's file-size limit then fails like any other (POSIX: SIGXFSZ is ignored, so the
 // write returns EFBIG instead of ending the process).
 void prepareProcess();
+
+// Runs cleanUp on a thread of its own when the process is asked to end (POSIX: SIGTERM, SIGINT or
+// SIGHUP; Windows: Ctrl+C, Ctrl+Break, the console closed, log-off or shut-down), then ends the
+// process as that request would have. Call once, early, before the process starts other threads.
+void onTerminationRequest(std::function<void()> cleanUp);
 
 // Hands memory the program has freed back to the system. A step's picture buffers are many times
 // what the idling program needs, and the allocator would otherwise keep them for the process.

@@ -72,8 +72,10 @@ public:
     // The hotkey registration; identifier 0 when none is registered.
     std::uint16_t hotKeyId() const { return hotKeyId_; }
 
-    // The file name of the profile chosen in the custom page's list, empty when none is.
+    // The profile chosen in the custom page's list: its name as the current profile keeps it,
+    // empty when none is chosen; its file.
     QString selectedProfileName() const;
+    QString selectedProfileFile() const;
 
     // The catalog's category names refilled; the choice stays where the list still has it.
     void takeCategoryNames(const QStringList& names);

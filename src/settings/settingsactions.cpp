@@ -10,6 +10,7 @@
 #include "common/paths.h"
 #include "common/settingstable.h"
 #include "common/strings.h"
+#include "common/textlist.h"
 #include "custommode/pedit.h"
 #include "custommode/profiles.h"
 #include "hotkeyedit.h"
@@ -172,16 +173,26 @@ void TForm2::BitBtn1Click()
     forms.Form9->show();
 }
 
-QString TForm2::selectedProfileName() const { return profileNameOfEntry(ComboBox3->currentText()); }
+// The entry's place in the list tells which file it is: a subfolder may hold a profile of the
+// same name as one above it.
+QString TForm2::selectedProfileFile() const
+{
+    return profileFileOfEntry(ComboBox3->currentIndex(), ComboBox3->currentText());
+}
+
+QString TForm2::selectedProfileName() const
+{
+    return ComboBox3->currentIndex() < 0 ? QString() : profileNameOfFile(selectedProfileFile());
+}
 
 void TForm2::Button2Click()
 {
-    const QString name = selectedProfileName();
-    if (name.isEmpty()) {
+    if (ComboBox3->currentIndex() < 0) {
         context.dialogs.showMessage(QStringLiteral("Select a profile to edit."));
         return;
     }
-    forms.Form7->openForEdit(readProfile(name));
+    const QString file = selectedProfileFile();
+    forms.Form7->openForEdit(readTextList(file), {file, false, true});
 }
 
 void TForm2::Button4Click()

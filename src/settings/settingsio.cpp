@@ -127,12 +127,12 @@ void TForm2::SaveSettings(const QString& path)
     writeDisplayMethod(file, AutoMode, autoButtons_);
     writeDisplayMethod(file, CustomMode, customButtons_);
 
-    file.setCurrentProfile(profileNameOfEntry(ComboBox3->currentText()));
-
     ReapplyWallpaperPosition(context.platform, *this, SettingsFile().defaultMode(),
                              forms.mainWindow().managedPositionHint());
 
     file.setText(General, Hotkey, shortcutToText(HotKey1->hotKey()));
+    // Last: a name that can not be kept is refused with everything else saved.
+    file.setCurrentProfile(selectedProfileName());
 }
 
 // Qt makes the native window anew when its flags change (topmost while shown), but the hotkey

@@ -341,14 +341,15 @@ QImage decodeJpeg(const QString& jpegPath)
     return image;
 }
 
-void encodeJpeg(const QImage& image, const QString& jpegPath, int quality)
+void encodeJpeg(const QImage& image, const QString& jpegPath, int quality,
+                ReplacingFile::Durability durability)
 {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     if (rgb.isNull())
         throw AppError(QStringLiteral("Cannot create file \"%1\". There is no picture to write.")
                            .arg(jpegPath));
 
-    ReplacingFile file(jpegPath, ReplacingFile::Durability::Remakeable);
+    ReplacingFile file(jpegPath, durability);
     FileDestination destination{};
     destination.file = &file.device();
     destination.buffer.resize(OutputChunk);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/replacingfile.h"
+
 #include <QImage>
 #include <QString>
 
@@ -19,6 +21,7 @@ void ConvertJpegToBitmapFile(const QString& jpegPath, const QString& bitmapPath)
 // Decodes a JPEG file into an RGB image; same failures as ConvertJpegToBitmapFile.
 QImage decodeJpeg(const QString& jpegPath);
 
-// Writes image as a baseline JPEG of the given quality (replacing the file in one step). Throws
-// AppError when it can not be written.
-void encodeJpeg(const QImage& image, const QString& jpegPath, int quality);
+// Writes image as a baseline JPEG of the given quality (replacing the file in one step), flushed
+// to the disk first when it is user data. Throws AppError when it can not be written.
+void encodeJpeg(const QImage& image, const QString& jpegPath, int quality,
+                ReplacingFile::Durability durability = ReplacingFile::Durability::Remakeable);

@@ -39,11 +39,11 @@ public:
     // The profile list of the custom page: entries with their counts, current selected (none when
     // empty); the page is usable only while there is a profile.
     virtual void takeProfileList(const QStringList& entries, const QString& current) = 0;
-    // The file name of the profile chosen in the custom page's list ("summer.tsl"), empty when none
-    // is.
+    // The name of the profile chosen in the custom page's list as the current profile keeps it
+    // ("summer.tsl", "winter/snow.tsl"), empty when none is.
     virtual QString selectedProfileName() const = 0;
-    // The custom show starts the current profile again from its first entry at the next step.
-    // Throws AppError when the profile can not be read.
+    // The custom show starts the current profile again from its first entry at the next step; a
+    // step under way ends first. Throws AppError when the profile can not be read.
     virtual void reloadShowList() = 0;
     // The automatic page's category choice (-1 for none).
     virtual void selectCategory(int index) = 0;

@@ -122,6 +122,31 @@ TEST_F(ProfilesTest, DeletingRemovesTheListedFileNeverOneOfTheSameName)
     EXPECT_EQ(main().showList(), QStringList{"C:\\top.bmp"});
 }
 
+// A subfolder's profile runs from its own file, pass after pass; with nothing chosen Select does
+// nothing; a name the settings file can not hold is refused and the file stays as it was.
+TEST_F(ProfilesTest, SelectRunsTheListedFileAndOnlyANameTheSettingsCanHold)
+{
+    writeProfileBytes("a.tsl", "C:\\top.bmp\r\n");
+    writeProfileBytes("sub/a.tsl", "C:\\nested.bmp\r\nC:\\second.bmp\r\n");
+    writeProfileBytes("line\nbreak.tsl", "C:\\x.bmp\r\n");
+    start();
+    main().ListProfiles();
+    main().BitBtn1->setEnabled(true);
+    main().BitBtn1->click();
+    EXPECT_EQ(currentProfile(), "<none>");
+    for (const char* entry : {"a.tsl (2)", "line\nbreak.tsl (1)"}) {
+        main().ComboBox1->setCurrentIndex(main().ComboBox1->findText(entry));
+        main().BitBtn1->setEnabled(true);
+        main().BitBtn1->click();
+        main().NextCustomWallpaper();
+        main().NextCustomWallpaper();
+        EXPECT_EQ(main().showList(), QStringList{"C:\\second.bmp"});
+        EXPECT_EQ(currentProfile(), "sub/a.tsl");
+    }
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("break.tsl")) << dialogs.errors[0].toStdString();
+}
+
 TEST_F(ProfilesTest, DeletingKeepsTheShowGoingWithTheFirstProfileLeft)
 {
     writeProfileBytes("a.tsl", "C:\\a.bmp\r\n");

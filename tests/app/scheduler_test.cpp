@@ -6,6 +6,8 @@
 #include "common/paths.h"
 #include "common/showinterval.h"
 #include "common/timer.h"
+#include "custommode/pedit.h"
+#include "custommode/profiles.h"
 #include "fixtures.h"
 #include "platform/hotkeys.h"
 #include "settings/settings.h"
@@ -20,6 +22,8 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -258,6 +262,33 @@ TEST_F(SchedulerTest, AProfileSelectedDuringAStepRunsOnceItEnds)
     EXPECT_EQ(steps, 2);
     EXPECT_EQ(main().showList(), QStringList{tempPath("z.bmp")});
     EXPECT_EQ(IniFile(settingsFilePath()).readString("CustomMode", "CurrentProfile", ""), "z.tsl");
+}
+
+// The editor's "Finish" and a deletion, during a step, replace the list only once the step has
+// taken its entry from it.
+TEST_F(SchedulerTest, TheShowListIsReplacedOnlyOnceTheStepUnderWayEnds)
+{
+    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
+    writeProfile("z.tsl", {bitmap("y.bmp"), bitmap("z.bmp")});
+    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+    start();
+    main().SelectCustomMode();
+    main().ListProfiles();
+    const auto duringAStep = [&](const std::function<void()>& replace) {
+        // Once; the closure outlives its removal until the end of the statement.
+        desktop->duringReload = [&] { std::exchange(desktop->duringReload, nullptr), replace(); };
+        main().ReloadWallpaper(TForm1::ReloadSource::CustomPage);
+    };
+    duringAStep([&] {
+        forms->Form7->openForEdit({bitmap("c.bmp"), bitmap("d.bmp")}, {profilePath("a.tsl")});
+        forms->Form7->button1->click();
+    });
+    EXPECT_EQ(main().showList(), (QStringList{tempPath("c.bmp"), tempPath("d.bmp")}));
+    duringAStep([&] {
+        dialogs.answers = {true};
+        main().BitBtn9->click();
+    });
+    EXPECT_EQ(main().showList(), (QStringList{tempPath("y.bmp"), tempPath("z.bmp")}));
 }
 
 } // namespace

@@ -11,7 +11,16 @@
 #include <QDir>
 #include <QFile>
 
+#include <dlfcn.h>
 #include <filesystem>
+
+static std::vector<std::string> flushedFiles; // by this process, in order
+
+extern "C" int fsync(int fd)
+{
+    flushedFiles.push_back(std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)));
+    return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"))(fd);
+}
 
 namespace {
 
@@ -45,7 +54,11 @@ TEST_F(FavouritesTest, EachFavouriteTakesTheLowestFreeNumberAndTheProfileListsTh
 
     QDir().mkpath(userData() + "/Profiles");
     ASSERT_TRUE(QFile::copy(bitmap("current.bmp"), currentBitmapPath()));
+    flushedFiles.clear();
     AddFavourite();
+    ASSERT_FALSE(flushedFiles.empty()); // the picture goes to the disk before the list naming it
+    EXPECT_TRUE(
+        flushedFiles[0].starts_with(QDir(favouritesFolder()).canonicalPath().toStdString()));
     const QByteArray jpeg = QByteArray::fromStdString(readFileBytes(numbered(0).toStdString()));
     EXPECT_TRUE(jpeg.contains("\xff\xc0")) << "baseline";
     EXPECT_FALSE(jpeg.contains("\xff\xc2")) << "not progressive";

@@ -243,9 +243,17 @@ TEST_F(ProfileEditorTest, FinishSavesToTheProfileItWasOpenedFor)
 {
     writeProfile("run.tsl", {"C:\\r.jpg"});
     writeProfile("shuffled.tsl", {"C:\\c.jpg", "C:\\a.jpg", "C:\\b.jpg"});
+    QDir().mkpath(profile("sub"));
+    writeProfile("sub/run.tsl", {"C:\\s.jpg", "C:\\t.jpg"});
     writeIni("[CustomMode]\r\nCurrentProfile=run.tsl\r\n");
     start();
     TForm2& settings = *forms->Form2;
+    // While the editor is open, another profile is chosen and the program activated again.
+    const auto chooseElsewhere = [&](const QString& entry) {
+        main().ComboBox1->setCurrentIndex(main().ComboBox1->findText(entry));
+        settings.ComboBox3->setCurrentIndex(settings.ComboBox3->findText(entry));
+        main().ListProfiles();
+    };
 
     // The main window's profile, saved as shown: alphabetically.
     main().ComboBox1->setCurrentIndex(main().ComboBox1->findText("shuffled.tsl (3)"));
@@ -253,12 +261,21 @@ TEST_F(ProfileEditorTest, FinishSavesToTheProfileItWasOpenedFor)
     EXPECT_EQ(list().entries(), (QStringList{"C:\\a.jpg", "C:\\b.jpg", "C:\\c.jpg"}));
     select({1});
     menu(editor().RemoveWallpaper1);
+    chooseElsewhere("run.tsl (1)");
     editor().button1->click();
     EXPECT_EQ(readTextList(profile("shuffled.tsl")), (QStringList{"C:\\a.jpg", "C:\\c.jpg"}));
+    EXPECT_EQ(readTextList(profile("run.tsl")), QStringList{"C:\\r.jpg"});
     EXPECT_EQ(main().showList(), QStringList{"C:\\r.jpg"});
     EXPECT_NE(settings.ComboBox3->findText("shuffled.tsl (2)"), -1);
     EXPECT_FALSE(editor().isVisible());
     EXPECT_EQ(list().count(), 0);
+
+    // A subfolder's profile named as one above it: its own file.
+    main().ComboBox1->setCurrentIndex(main().ComboBox1->findText("run.tsl (2)"));
+    main().BitBtn4->click();
+    menu(editor().RemoveWallpaper1);
+    editor().button1->click();
+    EXPECT_EQ(readTextList(profile("sub/run.tsl")).size(), 1);
 
     // While the settings window shows, its profile.
     settings.show();
@@ -266,6 +283,7 @@ TEST_F(ProfileEditorTest, FinishSavesToTheProfileItWasOpenedFor)
     settings.Button2->click();
     dialogs.fileAnswers = {{bitmap("new.bmp")}};
     menu(editor().AddWallpaper1);
+    chooseElsewhere("shuffled.tsl (2)");
     editor().button1->click();
     EXPECT_EQ(readTextList(profile("run.tsl")), (QStringList{tempPath("new.bmp"), "C:\\r.jpg"}));
     EXPECT_EQ(main().showList(), readTextList(profile("run.tsl")));

@@ -8,10 +8,13 @@
 
 #include <httplib.h>
 
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -78,13 +81,17 @@ struct Outcome {
 // does not exist, never to the developer's desktop.
 class ShowOpenTest : public AppFixture {
 protected:
-    Outcome open(const QString& argument)
+    void launch(QProcess& process, const QString& argument)
     {
-        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + tempPath("no-bus"));
         process.setProcessEnvironment(env);
         process.start(TAPESTRON_SHOWOPEN, {argument});
+    }
+    Outcome open(const QString& argument)
+    {
+        QProcess process;
+        launch(process, argument);
         EXPECT_TRUE(process.waitForFinished(90000)) << toStd(argument);
         return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
                 process.readAllStandardOutput().trimmed().toStdString()};
@@ -144,6 +151,58 @@ TEST_F(ShowOpenTest, LocalProfilesAreCopiedWithoutReplacingOne)
     EXPECT_EQ(open(tempPath("missing.tsl")).exitCode, 2);
     EXPECT_EQ(userFiles(),
               lines({"Profiles/summer-2.tsl", "Profiles/summer-3.tsl", "Profiles/summer.tsl"}));
+}
+
+// The favourites' own list and a name in use in another letter case give way to the next free
+// name; a name with a line break is refused.
+TEST_F(ShowOpenTest, AnImportedProfileTakesNoNameInUseAndNoLineBreak)
+{
+    fs::create_directories(toStd(tempPath("in")));
+    for (const char* name : {"Favorites", "favorites", "FAVORITES-2", "line\nbreak", "cr\rlf"}) {
+        writeFileBytes(toStd(tempPath(QStringLiteral("in/%1.tsl").arg(name))), "C:\\a.jpg\r\n");
+        open(tempPath(QStringLiteral("in/%1.tsl").arg(name)));
+    }
+    EXPECT_EQ(userFiles(), lines({"Profiles/FAVORITES-2-2.tsl", "Profiles/Favorites-2.tsl",
+                                  "Profiles/favorites-3.tsl"}));
+}
+
+// Asked to end, an import takes its staging folder with it. A killed one leaves it, and a later
+// start removes it once it is an hour old, never the folder of an import still running.
+TEST_F(ShowOpenTest, StoppedImportsLeaveNoStagingFolderBehind)
+{
+    WallpaperService service;
+    service.start();
+    service.setFault("/profiles/street.tsl", Fault::closeWithoutResponse(100000));
+    const ScopedEnv url("TAPESTRON_SERVICE_URL", service.baseUrl());
+    const auto staging = [&] {
+        return QDir(userData()).entryInfoList({".import-*"}, QDir::Dirs | QDir::Hidden);
+    };
+    const auto importing = [&](QProcess& import) {
+        const qsizetype before = staging().size();
+        launch(import, "tapestron:profile/street");
+        while (staging().size() == before && !import.waitForFinished(20)) {
+        }
+    };
+    QProcess asked, killed, running;
+    importing(asked);
+    asked.terminate();
+    asked.waitForFinished();
+    EXPECT_TRUE(staging().isEmpty());
+    importing(killed);
+    killed.kill();
+    killed.waitForFinished();
+    const QString left = staging().value(0).filePath();
+    importing(running);
+    ASSERT_EQ(staging().size(), 2) << "younger than an hour";
+    for (const QFileInfo& folder : staging())
+        fs::last_write_time(toStd(folder.filePath()),
+                            fs::file_time_type::clock::now() - std::chrono::hours(2));
+    open("missing.tsl");
+    ASSERT_EQ(staging().size(), 1);
+    EXPECT_NE(staging()[0].filePath(), left);
+    running.kill();
+    running.waitForFinished();
+    service.stop();
 }
 
 TEST_F(ShowOpenTest, ALinkAddsTheServicesProfileWithItsPicturesEachTimeUnderAFreeName)

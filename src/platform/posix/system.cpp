@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <malloc.h>
+#include <pthread.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -72,6 +75,28 @@ std::int64_t performanceCounter()
 std::int64_t performanceFrequency() { return 1'000'000'000; }
 
 void prepareProcess() { ::signal(SIGXFSZ, SIG_IGN); }
+
+void onTerminationRequest(std::function<void()> cleanUp)
+{
+    // The signals are blocked in every thread (later ones inherit the mask) and taken by one
+    // that waits for them, where the clean-up may do what a signal handler may not.
+    sigset_t requests;
+    sigemptyset(&requests);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&requests, signal);
+    ::pthread_sigmask(SIG_BLOCK, &requests, nullptr);
+    std::thread([requests, cleanUp = std::move(cleanUp)] {
+        int signal = 0;
+        while (::sigwait(&requests, &signal) != 0) {
+        }
+        cleanUp();
+        // Ended by the signal itself, so the parent sees what it sent.
+        ::signal(signal, SIG_DFL);
+        ::pthread_sigmask(SIG_UNBLOCK, &requests, nullptr);
+        ::raise(signal);
+        ::_exit(128 + signal);
+    }).detach();
+}
 
 void releaseFreedMemory()
 {

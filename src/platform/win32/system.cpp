@@ -5,6 +5,7 @@
 
 #include <malloc.h>
 #include <shlobj.h>
+#include <utility>
 
 namespace platform {
 
@@ -92,6 +93,27 @@ std::int64_t performanceFrequency()
 
 // Windows has no file-size limit signal: a write that does not fit simply fails.
 void prepareProcess() {}
+
+namespace {
+
+std::function<void()> terminationCleanUp;
+
+// Called by the system on a thread of its own; returning FALSE lets the default handler end the
+// process.
+BOOL WINAPI terminationHandler(DWORD)
+{
+    if (terminationCleanUp)
+        terminationCleanUp();
+    return FALSE;
+}
+
+} // namespace
+
+void onTerminationRequest(std::function<void()> cleanUp)
+{
+    terminationCleanUp = std::move(cleanUp);
+    ::SetConsoleCtrlHandler(terminationHandler, TRUE);
+}
 
 void releaseFreedMemory()
 {

@@ -6,8 +6,10 @@
 #include "common/service.h"
 #include "common/strings.h"
 #include "common/textlist.h"
+#include "custommode/favourites.h"
 #include "online/httpclient.h"
 #include "platform/files.h"
+#include "plugins/importstaging.h"
 #include "wallpaper/bmp.h"
 #include "wallpaper/jpeg.h"
 
@@ -15,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <algorithm>
@@ -48,6 +49,14 @@ QString folder(const QString& path)
     return path;
 }
 
+// Whether name is in use in parent in any letter case, as Windows sees names; or is the
+// favourites' own profile, which the program writes anew from the favourites folder.
+bool nameInUse(const QString& parent, const QString& name)
+{
+    return name.compare(FavouritesProfile, Qt::CaseInsensitive) == 0 ||
+           !platform::findFiles(toStd(parent), toStd(name)).empty();
+}
+
 // Moves staged (a file or a folder) into parent as base + extension, or as the first free
 // base-2 + extension, base-3 + extension, ...; never over anything. Returns the name used.
 std::optional<QString> placeUnderFreeName(const QString& staged, const QString& parent,
@@ -56,7 +65,7 @@ std::optional<QString> placeUnderFreeName(const QString& staged, const QString& 
     for (int n = 1; n < 100000; ++n) {
         const QString name = (n == 1 ? base : base + u'-' + QString::number(n)) + extension;
         const std::string target = toStd(joinPath(parent, name));
-        if (platform::fileExists(target) || platform::directoryExists(target))
+        if (nameInUse(parent, name))
             continue;
         if (platform::moveFileNoReplace(toStd(staged), target))
             return name;
@@ -64,13 +73,6 @@ std::optional<QString> placeUnderFreeName(const QString& staged, const QString& 
             return std::nullopt; // not taken meanwhile: the move itself is impossible
     }
     return std::nullopt;
-}
-
-// A folder beside the profiles for one run's files, removed with whatever is left in it.
-QTemporaryDir stagingFolder()
-{
-    folder(userDataDir());
-    return QTemporaryDir(joinPath(userDataDir(), QStringLiteral(".import-XXXXXX")));
 }
 
 // Remembers how far a transfer got, so a request the client refused for its size can be told from
@@ -142,7 +144,7 @@ QString localName(const QUrl& url, const QString& extension, int number, QSet<QS
 
 // Moves the pictures into a folder of their own under Downloads, then the profile that lists them
 // into Profiles; the folder goes again when the profile can not follow it.
-ImportOutcome placeImport(const QString& name, const QTemporaryDir& staging,
+ImportOutcome placeImport(const QString& name, const ImportStaging& staging,
                           const QString& pictures, const QStringList& kept)
 {
     const QString downloads = folder(userDataPath(QStringLiteral("Downloads")));
@@ -176,12 +178,17 @@ ImportOutcome addLocalProfile(const QString& path)
     const QString name = info.completeBaseName();
     if (info.suffix().compare(u"tsl", Qt::CaseInsensitive) != 0 || name.isEmpty())
         return failed(ImportStatus::Refused, info.fileName(), QStringLiteral("not a profile file"));
+    // The program could not keep it as the current profile: a line break would split the
+    // settings file.
+    if (!isValidFileName(info.fileName()))
+        return failed(ImportStatus::Refused, name.simplified(),
+                      QStringLiteral("its name can not be the name of a profile"));
     QFile source(path);
     if (!info.isFile() || !source.open(QIODevice::ReadOnly))
         return failed(ImportStatus::Refused, name, QStringLiteral("the file can not be read"));
     const QByteArray content = source.readAll();
     try {
-        QTemporaryDir staging = stagingFolder();
+        const ImportStaging staging;
         const QString staged = joinPath(staging.path(), QStringLiteral("profile.tsl"));
         ReplacingFile copy(staged, ReplacingFile::Durability::Flushed);
         copy.write(content);
@@ -201,7 +208,7 @@ ImportOutcome importServiceProfile(const QString& name)
 {
     const QString service = serviceBaseUrl();
     const QUrl base(service);
-    QTemporaryDir staging = stagingFolder();
+    const ImportStaging staging;
     const QString pictures = joinPath(staging.path(), QStringLiteral("pictures"));
     if (!staging.isValid() || !platform::createDirectory(toStd(pictures)))
         return failed(ImportStatus::NotWritten, name,

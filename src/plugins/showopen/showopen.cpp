@@ -7,6 +7,8 @@
 
 #include "common/strings.h"
 #include "platform/shell.h"
+#include "platform/system.h"
+#include "plugins/importstaging.h"
 
 #include <QCoreApplication>
 
@@ -32,7 +34,10 @@ ImportOutcome open(const QStringList& arguments)
 
 int main(int argc, char** argv)
 {
+    // Asked to end, an import takes its unfinished files with it.
+    platform::onTerminationRequest([] { ImportStaging::removeCurrent(); });
     const QCoreApplication application(argc, argv);
+    removeStaleImportFolders();
     const ImportOutcome outcome = open(QCoreApplication::arguments());
     std::printf("%s\n", outcome.message.toLocal8Bit().constData());
     std::fflush(stdout);
