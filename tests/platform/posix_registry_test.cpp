@@ -2,7 +2,11 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +124,47 @@ TEST_F(PosixRegistryFile, LocationAndItsFailures)
     ASSERT_TRUE(fromXdg->createKey(User, TestKey));
     EXPECT_TRUE(std::filesystem::exists(dir.file("xdg/tapestron/registry.reg")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
+}
+
+TEST_F(PosixRegistryFile, ALockHeldElsewhereRefusesTheCallSoon)
+{
+    ASSERT_TRUE(registry->createKey(User, TestKey));
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t holder = ::fork();
+    ASSERT_NE(holder, -1);
+    if (holder == 0) { // holds the lock as a stuck writer would, for far longer than a call
+        const int lock = ::open((file + ".lock").c_str(), O_RDWR);
+        if (lock >= 0 && ::flock(lock, LOCK_EX) == 0 && ::write(pipeEnds[1], "l", 1) == 1)
+            ::sleep(20);
+        ::_exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(::read(pipeEnds[0], &locked, 1), 1);
+
+    const auto timed = [](auto&& call) {
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        return std::chrono::steady_clock::now() - start;
+    };
+    std::string refusal;
+    bool created = true;
+    EXPECT_LT(timed([&] {
+                  refusal = failure([&] { registry->writeString(User, TestKey, "Name", "v"); });
+              }),
+              std::chrono::seconds(6));
+    EXPECT_LT(timed([&] { created = registry->createKey(User, TestKey + "\\Sub"); }),
+              std::chrono::seconds(6));
+    EXPECT_EQ(refusal, "Failed to set data for 'Name'");
+    EXPECT_FALSE(created);
+    EXPECT_EQ(read("Name"), std::nullopt); // reads take no lock
+
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    registry->writeString(User, TestKey, "Name", "v");
+    EXPECT_EQ(read("Name"), text("v"));
 }
 
 TEST_F(PosixRegistryFile, ConcurrentWritersLoseNothing)
