@@ -27,6 +27,7 @@ void TForm1::FormCreate()
                 box->boxSize()));
     });
     createUserFolders();
+    removeStaleTemporaryFiles(context.programPath(QStringLiteral("data")));
     runGuarded(dialogs, [this] { LoadCategoryNames(); });
     runGuarded(dialogs, [this] { restoreMode(); });
 }
