@@ -190,13 +190,28 @@ struct ParseIndex {
 
 void putValue(ParseIndex& index, RegDocument& document, RegSection& section, RegValueEntry entry)
 {
-    // A name given twice: the later line wins, as it would on import.
+    // A name given twice: the later line wins, as it would on import. A few values are searched
+    // directly; a section with many gets an index of its own.
+    constexpr std::size_t Searched = 16;
+    auto& values = section.values;
+    if (values.size() < Searched) {
+        for (RegValueEntry& value : values)
+            if (equalsNoCase(value.name, entry.name)) {
+                value = std::move(entry);
+                return;
+            }
+        values.push_back(std::move(entry));
+        return;
+    }
     auto& positions = index.values[static_cast<std::size_t>(&section - document.sections.data())];
-    const auto [at, added] = positions.try_emplace(foldedCase(entry.name), section.values.size());
+    if (positions.empty())
+        for (std::size_t i = 0; i < values.size(); ++i)
+            positions.emplace(foldedCase(values[i].name), i);
+    const auto [at, added] = positions.try_emplace(foldedCase(entry.name), values.size());
     if (added)
-        section.values.push_back(std::move(entry));
+        values.push_back(std::move(entry));
     else
-        section.values[at->second] = std::move(entry);
+        values[at->second] = std::move(entry);
 }
 
 std::string quoted(std::string_view text)
@@ -309,7 +324,7 @@ RegDocument parseRegFile(std::string_view bytes)
             continue;
         }
         std::string data(trimmed(rest.substr(1)));
-        std::string whole(line);
+        const std::size_t first = i;
         if (startsWithNoCase(data, "hex")) {
             // A damaged list that ends in "\\" must not swallow the blank line or the key after it.
             const auto continues = [&] {
@@ -319,13 +334,15 @@ RegDocument parseRegFile(std::string_view bytes)
             while (!data.empty() && data.back() == '\\' && continues()) {
                 data.pop_back();
                 data += trimmed(lines[++i]);
-                whole += "\r\n" + std::string(lines[i]);
             }
         }
         if (auto entry = readData(data)) {
             entry->name = std::move(name);
             putValue(index, document, *current, std::move(*entry));
         } else {
+            std::string whole(line); // kept as written, continuation lines and all
+            for (std::size_t k = first + 1; k <= i; ++k)
+                whole += "\r\n" + std::string(lines[k]);
             others.push_back(std::move(whole));
         }
     }
