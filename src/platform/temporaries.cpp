@@ -18,6 +18,7 @@ namespace platform {
 namespace {
 
 constexpr std::string_view Marker = ".tmp";
+constexpr const char* MarkerMask = "*.tmp*";
 
 bool allDigits(std::string_view text)
 {
@@ -66,7 +67,7 @@ int removeStaleTemporaries(const std::string& folder, const std::string& name)
 {
     int removed = 0;
     const std::uint32_t self = currentProcessId();
-    for (const FoundFile& found : findFiles(folder, "*" + std::string(Marker) + "*")) {
+    for (const FoundFile& found : findFiles(folder, MarkerMask)) {
         if (found.attributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         const auto writer = writerOf(found.name, name);
