@@ -26,8 +26,12 @@ ReplacingFile::ReplacingFile(const QString& target, Durability durability)
 
 ReplacingFile::~ReplacingFile()
 {
-    if (!committed_)
-        temp_.remove(); // closes it first
+    if (committed_)
+        return;
+    // QFile::remove() gives up when closing fails, as it does on a full disk: close, then remove
+    // by name.
+    temp_.close();
+    QFile::remove(temp_.fileName());
 }
 
 void ReplacingFile::write(const QByteArray& bytes)
