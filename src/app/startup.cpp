@@ -29,6 +29,7 @@ void TForm1::FormCreate()
     });
     createUserFolders();
     removeStaleImportFolders();
+    removeStaleTemporaryFiles(context.programPath(QStringLiteral("data")));
     runGuarded(dialogs, [this] { LoadCategoryNames(); });
     runGuarded(dialogs, [this] { restoreMode(); });
 }

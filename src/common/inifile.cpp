@@ -76,3 +76,19 @@ void IniFile::eraseSection(const QString& section)
         throw AppError(QStringLiteral("Unable to write to %1").arg(path_));
     }
 }
+
+IniReading::IniReading(const IniFile& file) : reading_(toStd(file.path())) {}
+
+QString IniReading::readString(const QString& section, const QString& key,
+                               const QString& fallback) const
+{
+    return fromStd(reading_.getString(toStd(section), toStd(key), toStd(fallback)));
+}
+
+QStringList IniReading::sectionNames() const
+{
+    QStringList names;
+    for (const std::string& name : reading_.sectionNames())
+        names.push_back(fromStd(name));
+    return names;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/profile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -34,4 +36,17 @@ public:
 
 private:
     QString path_;
+};
+
+// One reading of a settings file for an operation that reads many of its values: the file is
+// parsed once, and a later change of it is seen by the next reading, not by this one.
+class IniReading {
+public:
+    explicit IniReading(const IniFile& file);
+
+    QString readString(const QString& section, const QString& key, const QString& fallback) const;
+    QStringList sectionNames() const;
+
+private:
+    platform::ProfileReading reading_;
 };

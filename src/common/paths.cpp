@@ -96,3 +96,11 @@ void createUserFolders()
                                   userDataPath(QStringLiteral("Profiles"))})
         platform::createDirectory(toStd(folder));
 }
+
+void removeStaleTemporaryFiles(const QString& dataFolder)
+{
+    for (const QString& folder : {userDataDir(), userDataPath(QStringLiteral("Temp")),
+                                  userDataPath(QStringLiteral("Profiles")),
+                                  userDataPath(QStringLiteral("Favorites")), dataFolder})
+        platform::removeStaleTemporaries(toStd(folder));
+}

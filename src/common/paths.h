@@ -21,6 +21,11 @@ QString currentBitmapPath();
 // folder that can not be made is not reported: it shows later, where it is needed.
 void createUserFolders();
 
+// Removes the temporary files that writes killed before their end left in userDataDir(), its
+// "Temp", "Profiles" and "Favorites" folders and in dataFolder (the program's "data" folder); a
+// write under way in another instance keeps its own.
+void removeStaleTemporaryFiles(const QString& dataFolder);
+
 // The file name without its folder.
 QString fileNameOf(const QString& path);
 

@@ -4,13 +4,34 @@
 #include "platform/files.h"
 #include "strings.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 ReplacingFile::ReplacingFile(const QString& target, Durability durability)
-    : target_(target), durability_(durability), temp_(target + QStringLiteral(".XXXXXX"))
+    : target_(target), durability_(durability)
 {
-    if (!temp_.open())
-        failed(temp_.errorString());
+    const QFileInfo info(target);
+    platform::removeStaleTemporaries(toStd(QDir::toNativeSeparators(info.path())),
+                                     toStd(info.fileName()));
+    // A name that is taken (left by a writer of the same id) is passed over.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp_.setFileName(fromStd(platform::temporaryFileName(toStd(target))));
+        if (temp_.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return;
+        if (!QFileInfo::exists(temp_.fileName()))
+            break;
+    }
+    failed(temp_.errorString());
+}
+
+ReplacingFile::~ReplacingFile()
+{
+    if (committed_)
+        return;
+    // QFile::remove() gives up when closing fails, as it does on a full disk: close, then remove
+    // by name.
+    temp_.close();
+    QFile::remove(temp_.fileName());
 }
 
 void ReplacingFile::write(const QByteArray& bytes)
@@ -44,7 +65,7 @@ void ReplacingFile::commit()
         platform::flushFileToDisk(toStd(temp_.fileName()));
     if (!platform::moveFileReplacing(toStd(temp_.fileName()), toStd(target_)))
         failed(QStringLiteral("The file could not be replaced."));
-    temp_.setAutoRemove(false);
+    committed_ = true;
 }
 
 void ReplacingFile::failed(const QString& reason) const

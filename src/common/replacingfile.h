@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QFileDevice>
+#include <QFile>
 #include <QString>
-#include <QTemporaryFile>
 
 // The one way a whole file is written above the platform layer: beside its target under a
 // temporary name, then moved over the target only when it is complete. A failure never leaves half
 // a file behind (the temporary one is removed) and whatever is at the target, a link included, is
 // replaced rather than written through. Every failure throws AppError
-// "Cannot create file "<target>". <reason>".
+// "Cannot create file "<target>". <reason>". The temporary name carries the writer's process id,
+// so what a killed write left is told from a write under way and removed by the next write.
 class ReplacingFile {
 public:
     // User data is flushed to the disk before it takes the target's place, so a power cut can not
@@ -16,6 +16,9 @@ public:
     enum class Durability { Flushed, Remakeable };
 
     ReplacingFile(const QString& target, Durability durability);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     // The temporary file, open for writing.
     QFileDevice& device() { return temp_; }
@@ -32,5 +35,6 @@ public:
 private:
     QString target_;
     Durability durability_;
-    QTemporaryFile temp_;
+    QFile temp_;
+    bool committed_ = false;
 };

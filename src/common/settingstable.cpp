@@ -4,6 +4,8 @@
 #include "errors.h"
 #include "paths.h"
 
+#include <QSet>
+
 namespace {
 
 const QString AutoText = QStringLiteral("auto");
@@ -125,13 +127,15 @@ PluginListFile::PluginListFile(const AppContext& context)
 std::vector<PluginEntry> PluginListFile::entries() const
 {
     std::vector<PluginEntry> entries;
-    QStringList seen;
-    for (const QString& section : file_.sectionNames()) {
-        if (seen.contains(section, Qt::CaseInsensitive))
+    const IniReading reading(file_); // thousands of sections must not mean thousands of parses
+    QSet<QString> seen;
+    for (const QString& section : reading.sectionNames()) {
+        const QString folded = section.toCaseFolded();
+        if (seen.contains(folded))
             continue;
-        seen.push_back(section);
-        entries.push_back({section, file_.readString(section, keys::Name, QString()),
-                           file_.readString(section, keys::Status, QString())});
+        seen.insert(folded);
+        entries.push_back({section, reading.readString(section, keys::Name, QString()),
+                           reading.readString(section, keys::Status, QString())});
     }
     return entries;
 }

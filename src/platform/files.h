@@ -48,6 +48,17 @@ bool flushFileToDisk(const std::string& path);
 // file is left behind.
 bool copyFileReplacing(const std::string& from, const std::string& to);
 
+// A name for a new temporary file beside target that no other write of this process uses:
+// "<target>.tmp<process id>-<n>". The writer's process id in the name tells a file left by a
+// writer that was killed from one still being written.
+std::string temporaryFileName(const std::string& target);
+
+// Removes from folder (not its subfolders) the temporary files named as temporaryFileName names
+// them whose writer is no longer running: those made for the file called name in folder, or, with
+// an empty name, all of them. Files of any other name, and those of a writer still running, stay.
+// Returns how many were removed.
+int removeStaleTemporaries(const std::string& folder, const std::string& name = {});
+
 // Opens path for reading when it names a regular file, never waiting for anyone: opening a FIFO
 // or a device could wait forever for a writer or the hardware. The C runtime's descriptor, closed
 // with the runtime's close and not inherited by child processes, or -1 when the file can not be

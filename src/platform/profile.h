@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -7,7 +8,8 @@
 // cache, so a change made by another writer is seen by the next call. Names of sections and keys
 // compare without regard to case; keys and values are trimmed; a value wrapped in a matching pair
 // of quotes is read without them; the first of several equal sections or keys wins. Files are
-// written with CR LF line ends. Paths and texts are UTF-8.
+// written with CR LF line ends; on reading, CR LF, LF and a lone CR each end a line. Paths and
+// texts are UTF-8.
 namespace platform {
 
 // The value of key in section, or fallback when the file, the section or the key is missing (or
@@ -22,6 +24,27 @@ std::vector<std::string> getProfileSectionKeys(const std::string& file, const st
 
 // The names of all sections, in file order; empty when the file is missing.
 std::vector<std::string> getProfileSectionNames(const std::string& file);
+
+// One reading of a file, for an operation that asks it many things: the answers are those the
+// functions above would give at the moment it was made, without going through the whole file
+// for each of them. Make a new one for each operation, so that another writer's change is seen.
+class ProfileReading {
+public:
+    explicit ProfileReading(const std::string& file);
+    ~ProfileReading();
+    ProfileReading(const ProfileReading&) = delete;
+    ProfileReading& operator=(const ProfileReading&) = delete;
+
+    // As getProfileString, getProfileSectionKeys and getProfileSectionNames.
+    std::string getString(const std::string& section, const std::string& key,
+                          const std::string& fallback) const;
+    std::vector<std::string> sectionKeys(const std::string& section) const;
+    std::vector<std::string> sectionNames() const;
+
+private:
+    struct Contents;
+    std::unique_ptr<Contents> contents_;
+};
 
 // Sets key = value in section, creating the file, the section (at the end of the file) or the key
 // (after the last key of its section) as needed. Throws PlatformError "Unable to write to <file>"

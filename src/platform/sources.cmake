@@ -4,6 +4,7 @@
 set(TAPESTRON_PLATFORM_COMMON_SOURCES
     registrynames.cpp
     sharedblock.cpp
+    temporaries.cpp
     versionblock.cpp
     versionimage.cpp)
 

@@ -34,6 +34,12 @@ std::string appDataDir();
 std::int64_t performanceCounter();
 std::int64_t performanceFrequency();
 
+// The id of this process.
+std::uint32_t currentProcessId();
+
+// Whether a process of this id runs now.
+bool processRunning(std::uint32_t id);
+
 // Sets the process up the way the program's failure handling expects, once at start: a write
 // past the system's file-size limit then fails like any other (POSIX: SIGXFSZ is ignored, so the
 // write returns EFBIG instead of ending the process).

@@ -1,6 +1,10 @@
 #include "common/settingstable.h"
+#include "common/strings.h"
 #include "fixtures.h"
+#include "platform/registry.h"
+#include "platform/system.h"
 
+#include <chrono>
 #include <optional>
 
 namespace {
@@ -77,6 +81,46 @@ TEST_F(SettingsTableTest, EachValueKeepsItsReadingRule)
               "[OriginalWallpaper]\r\nTile=0\r\n");
     settings.setDefaultMode(Mode::Auto);
     EXPECT_EQ(settings.defaultMode(), Mode::Auto);
+}
+
+// Big files cost time in proportion to their size: every key of a file once, not the whole file
+// again for every key. The bounds are three times what the reads may take.
+TEST_F(SettingsTableTest, BigFilesLoadInTimeThatGrowsWithTheirSize)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr int Plugins = 10000;
+    std::string ini;
+    for (int i = 0; i < Plugins; ++i)
+        ini += "[tool" + std::to_string(i) + ".exe]\r\nName=Tool " + std::to_string(i) +
+               "\r\nStatus=disabled\r\n";
+    writeFileBytes(toStd(context.programPath("data/plugins.ini")), ini);
+    auto began = Clock::now();
+    const std::vector<PluginEntry> entries = PluginListFile(context).entries();
+    EXPECT_LT(Clock::now() - began, std::chrono::seconds(3));
+    ASSERT_EQ(entries.size(), std::size_t(Plugins));
+    EXPECT_EQ(entries.back(), (PluginEntry{"tool9999.exe", "Tool 9999", "disabled"}));
+
+    // 20 MB: many keys, and one key with very many values.
+    std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::string value = "\"" + std::string(60, 'v') + "\"\r\n";
+    int keys = 0;
+    for (; reg.size() < 12'000'000; ++keys) {
+        reg += "[HKEY_CURRENT_USER\\Software\\Bulk\\Key" + std::to_string(keys) + "]\r\n";
+        for (int v = 0; v < 8; ++v)
+            reg += "\"Value" + std::to_string(v) + "\"=" + value;
+    }
+    reg += "[HKEY_CURRENT_USER\\Software\\Bulk\\Wide]\r\n";
+    for (int v = 0; reg.size() < 20'000'000; ++v)
+        reg += "\"Value" + std::to_string(v) + "\"=\"" + std::to_string(v) + "\"\r\n";
+    writeFileBytes(*platform::environmentVariable("TAPESTRON_REGISTRY"), reg);
+    began = Clock::now();
+    const auto last = context.platform.registry->readValue(
+        platform::RootKey::CurrentUser, "Software\\Bulk\\Key" + std::to_string(keys - 1), "Value7");
+    const auto wide = context.platform.registry->readValue(platform::RootKey::CurrentUser,
+                                                           "Software\\Bulk\\Wide", "Value0");
+    EXPECT_LT(Clock::now() - began, std::chrono::seconds(12));
+    EXPECT_EQ(last, platform::RegistryValue(std::string(60, 'v')));
+    EXPECT_EQ(wide, platform::RegistryValue(std::string("0")));
 }
 
 } // namespace

@@ -158,6 +158,45 @@ TEST(PosixDesktopTest, RegistryValuesMeanWhatTheWindowsDesktopMakesOfThem)
     EXPECT_EQ(fileUriToPath("file:///a%00b"), std::nullopt);
 }
 
+// A desktop tool that never answers (its settings service stuck) costs the start its wait once
+// and a step no more than the same, not every call's full wait again.
+TEST(PosixDesktopTest, AHungToolStallsTheStartAndEachStepBriefly)
+{
+    using Clock = std::chrono::steady_clock;
+    const struct {
+        const char* desktop;
+        const char* tool;
+    } rows[] = {{"GNOME", "gsettings"}, {"XFCE", "xfconf-query"}};
+    for (const auto& row : rows) {
+        SessionEnv env;
+        TempDir dir;
+        const std::string tool = dir.file(row.tool);
+        writeFileBytes(tool, "#!/bin/sh\nexec sleep 600\n");
+        std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+        ScopedEnv path("PATH", dir.path() + ":" + environmentVariable("PATH").value_or(""));
+        ScopedEnv registryFile("TAPESTRON_REGISTRY", dir.file("registry.reg"));
+        setEnvironmentVariable("XDG_CURRENT_DESKTOP", row.desktop);
+        const auto registry = createRegistry();
+        const std::string picture = dir.file("current.bmp");
+        writeFileBytes(picture, "BM");
+
+        const auto began = Clock::now();
+        const auto desktop = createDesktop(nullptr);
+        std::vector<Clock::duration> took{Clock::now() - began};
+        for (int step = 0; step < 2; ++step) {
+            const auto stepBegan = Clock::now();
+            for (int read = 0; read < 3; ++read)
+                registry->readValue(RootKey::CurrentUser, "Control Panel\\Desktop", "Wallpaper");
+            registry->writeString(RootKey::CurrentUser, "Control Panel\\Desktop", "Wallpaper",
+                                  picture);
+            EXPECT_FALSE(desktop->reloadWallpaper(SPIF_SENDWININICHANGE)) << row.tool;
+            took.push_back(Clock::now() - stepBegan);
+        }
+        for (const Clock::duration& blocked : took)
+            EXPECT_LT(blocked, std::chrono::milliseconds(4500)) << row.tool;
+    }
+}
+
 // Without a desktop the registry gets what a new Windows profile has, and nothing it holds is
 // replaced.
 TEST(PosixDesktopTest, MissingDesktopValuesAreSeeded)

@@ -2,7 +2,11 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +124,35 @@ TEST_F(PosixRegistryFile, LocationAndItsFailures)
     ASSERT_TRUE(fromXdg->createKey(User, TestKey));
     EXPECT_TRUE(std::filesystem::exists(dir.file("xdg/tapestron/registry.reg")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
+}
+
+TEST_F(PosixRegistryFile, ALockHeldElsewhereRefusesTheCallSoon)
+{
+    ASSERT_TRUE(registry->createKey(User, TestKey));
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t holder = ::fork();
+    ASSERT_NE(holder, -1);
+    if (holder == 0) { // holds the lock as a stuck writer would, for far longer than a call
+        const int lock = ::open((file + ".lock").c_str(), O_RDWR);
+        if (lock >= 0 && ::flock(lock, LOCK_EX) == 0 && ::write(pipeEnds[1], "l", 1) == 1)
+            ::sleep(20);
+        ::_exit(0);
+    }
+    char locked = 0;
+    ASSERT_EQ(::read(pipeEnds[0], &locked, 1), 1);
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(failure([&] { registry->writeString(User, TestKey, "Name", "v"); }),
+              "Failed to set data for 'Name'");
+    EXPECT_FALSE(registry->createKey(User, TestKey + "\\Sub"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(12)); // two calls
+    EXPECT_EQ(read("Name"), std::nullopt); // reads take no lock
+
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    registry->writeString(User, TestKey, "Name", "v");
+    EXPECT_EQ(read("Name"), text("v"));
 }
 
 TEST_F(PosixRegistryFile, ConcurrentWritersLoseNothing)

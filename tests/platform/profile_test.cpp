@@ -102,6 +102,31 @@ TEST_F(ProfileTest, NewKeysJoinTheirSectionAndNewSectionsTheEnd)
     EXPECT_EQ(readFileBytes(file), "[App1]\r\nkey1=string1\r\n[App2]\r\nkey2=string2\r\n");
 }
 
+TEST_F(ProfileTest, ALoneCrEndsALineForReadsAndWrites)
+{
+    const struct {
+        const char* bytes;
+        Names sections;
+        std::string x, y; // [a] x and [b] y
+    } rows[] = {
+        {"[a]\nx=1\r[b]\ry=2\n", {"a", "b"}, "1", "2"},
+        {"[a]\rx=1\r\r[b]\r\ny=2", {"a", "b"}, "1", "2"},
+        {"[a]\r\nx=1\r\n[b]\r\ny=2\r\n", {"a", "b"}, "1", "2"},
+        {"[a]\rx=1 [b] y=2\r", {"a"}, "1 [b] y=2", "fallback"},
+    };
+    for (const auto& row : rows) {
+        writeFileBytes(file, row.bytes);
+        EXPECT_EQ(getProfileSectionNames(file), row.sections) << row.bytes;
+        EXPECT_EQ(read("a", "x"), row.x) << row.bytes;
+        EXPECT_EQ(read("b", "y"), row.y) << row.bytes;
+        // A write changes its own line and leaves every other one readable as it was.
+        writeProfileString(file, "a", "x", "9");
+        EXPECT_EQ(getProfileSectionNames(file), row.sections) << row.bytes;
+        EXPECT_EQ(read("a", "x"), "9") << row.bytes;
+        EXPECT_EQ(read("b", "y"), row.y) << row.bytes;
+    }
+}
+
 TEST_F(ProfileTest, EveryCallReadsTheFile)
 {
     writeProfileString(file, "S", "k", "mine");

@@ -47,7 +47,9 @@ public:
         if (!backend_)
             return true;                     // no desktop to tell: the values are the whole of it
         const posix::DesktopValuesHeld ours; // the desktop still shows the picture before ours
-        return show(request(std::nullopt));
+        const bool shown = show(request(std::nullopt));
+        posix::forgetLiveDesktop();
+        return shown;
     }
 
     bool setSysColor(int element, std::uint32_t colour) override
@@ -59,10 +61,11 @@ public:
         const posix::DesktopValuesHeld ours;
         WallpaperRequest current = request(rgb);
         // A composed origin picture carries the colour around it: compose it again.
-        if (backend_->takesFiles() && current.placement == Placement::Origin &&
-            !current.picture.empty())
-            return show(current) && backend_->setBackground(current);
-        return backend_->setBackground(current);
+        const bool composed = backend_->takesFiles() && current.placement == Placement::Origin &&
+                              !current.picture.empty();
+        const bool set = (!composed || show(current)) && backend_->setBackground(current);
+        posix::forgetLiveDesktop();
+        return set;
     }
 
     // The icon text setting has no counterpart on these desktops.

@@ -2,7 +2,6 @@
 
 #include "platform/files.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -134,12 +133,14 @@ std::string resolvedTarget(const std::string& path)
 
 ReplacementFile::ReplacementFile(std::string target) : target_(std::move(target))
 {
-    static std::atomic<unsigned> counter{0};
+    // What a killed write of the same file left goes first.
+    const std::size_t slash = target_.rfind('/');
+    platform::removeStaleTemporaries(slash == std::string::npos ? "." : target_.substr(0, slash),
+                                     target_.substr(slash + 1));
     // O_EXCL with mode 0666 lets the umask decide the permissions, as for any other file the
     // user creates; a name that is taken (left by a process that was killed) is passed over.
     for (int attempt = 0; attempt < 100 && !fd_; ++attempt) {
-        temporary_ =
-            target_ + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temporary_ = platform::temporaryFileName(target_);
         fd_.reset(::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd_ && errno != EEXIST)
             break;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 // The private-profile functions, read and written the way the system's own do it. The file is
 // kept as lines: only the line a call changes is rewritten, so comments, blank lines and the
@@ -88,15 +89,14 @@ IniDocument parse(std::string_view bytes)
         document.bom = bytes.substr(0, 3);
         bytes.remove_prefix(3);
     }
+    // A lone CR ends a line too, as the system reads it; written back, every line ends in CR LF.
     while (!bytes.empty()) {
-        const std::size_t end = bytes.find('\n');
-        std::string_view text = bytes.substr(0, end);
-        if (!text.empty() && text.back() == '\r')
-            text.remove_suffix(1);
-        document.lines.push_back(classify(std::string(text)));
+        const std::size_t end = bytes.find_first_of("\r\n");
+        document.lines.push_back(classify(std::string(bytes.substr(0, end))));
         if (end == std::string_view::npos)
             break;
-        bytes.remove_prefix(end + 1);
+        const bool crLf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+        bytes.remove_prefix(end + (crLf ? 2 : 1));
     }
     return document;
 }
@@ -144,6 +144,34 @@ std::optional<SectionRange> findSection(const IniDocument& document, std::string
     return std::nullopt;
 }
 
+std::string foldedName(std::string_view name)
+{
+    std::string folded(trimmed(name));
+    for (char& c : folded)
+        c = posix::asciiLower(c);
+    return folded;
+}
+
+// The first section of every name, found in one pass.
+std::unordered_map<std::string, SectionRange> indexSections(const IniDocument& document)
+{
+    std::unordered_map<std::string, SectionRange> sections;
+    SectionRange* open = nullptr;
+    const auto& lines = document.lines;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind != Line::Kind::Section)
+            continue;
+        if (open)
+            open->end = i;
+        const auto [at, added] =
+            sections.try_emplace(foldedName(lines[i].name), SectionRange{i, i});
+        open = added ? &at->second : nullptr;
+    }
+    if (open)
+        open->end = lines.size();
+    return sections;
+}
+
 // The first line of the section naming key, with or without "="; an empty name names the first
 // "=value" line, as the system reads it (though it never lists such a line as a key).
 std::optional<std::size_t> findKey(const IniDocument& document, const SectionRange& range,
@@ -179,46 +207,79 @@ std::string fallbackValue(std::string_view fallback)
 
 } // namespace
 
-std::string getProfileString(const std::string& file, const std::string& section,
-                             const std::string& key, const std::string& fallback)
+struct ProfileReading::Contents {
+    std::optional<IniDocument> document; // nullopt: the file could not be read
+    std::unordered_map<std::string, SectionRange> sections;
+
+    const SectionRange* find(std::string_view section) const
+    {
+        const auto at = sections.find(foldedName(section));
+        return at == sections.end() ? nullptr : &at->second;
+    }
+};
+
+ProfileReading::ProfileReading(const std::string& file) : contents_(std::make_unique<Contents>())
 {
-    const auto document = load(file);
-    if (!document)
-        return fallbackValue(fallback);
-    const auto range = findSection(*document, section);
-    if (!range)
-        return fallbackValue(fallback);
-    const auto index = findKey(*document, *range, key);
-    // The first line of that name decides, even when it has no "=" and a later one would.
-    if (!index || document->lines[*index].kind != Line::Kind::Value)
-        return fallbackValue(fallback);
-    return unquoted(document->lines[*index].value);
+    contents_->document = load(file);
+    if (contents_->document)
+        contents_->sections = indexSections(*contents_->document);
 }
 
-std::vector<std::string> getProfileSectionKeys(const std::string& file, const std::string& section)
+ProfileReading::~ProfileReading() = default;
+
+std::string ProfileReading::getString(const std::string& section, const std::string& key,
+                                      const std::string& fallback) const
+{
+    const SectionRange* range = contents_->find(section);
+    if (!range)
+        return fallbackValue(fallback);
+    const IniDocument& document = *contents_->document;
+    const auto index = findKey(document, *range, key);
+    // The first line of that name decides, even when it has no "=" and a later one would.
+    if (!index || document.lines[*index].kind != Line::Kind::Value)
+        return fallbackValue(fallback);
+    return unquoted(document.lines[*index].value);
+}
+
+std::vector<std::string> ProfileReading::sectionKeys(const std::string& section) const
 {
     std::vector<std::string> keys;
-    const auto document = load(file);
-    const auto range = document ? findSection(*document, section) : std::nullopt;
+    const SectionRange* range = contents_->find(section);
     if (!range)
         return keys;
     // Lines without "=" (and "=value" lines without a name) are not listed.
     for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        const Line& line = document->lines[i];
+        const Line& line = contents_->document->lines[i];
         if (line.kind == Line::Kind::Value && !line.name.empty())
             keys.push_back(line.name);
     }
     return keys;
 }
 
-std::vector<std::string> getProfileSectionNames(const std::string& file)
+std::vector<std::string> ProfileReading::sectionNames() const
 {
     std::vector<std::string> names;
-    if (const auto document = load(file))
-        for (const Line& line : document->lines)
+    if (contents_->document)
+        for (const Line& line : contents_->document->lines)
             if (line.kind == Line::Kind::Section && !line.name.empty())
                 names.push_back(line.name);
     return names;
+}
+
+std::string getProfileString(const std::string& file, const std::string& section,
+                             const std::string& key, const std::string& fallback)
+{
+    return ProfileReading(file).getString(section, key, fallback);
+}
+
+std::vector<std::string> getProfileSectionKeys(const std::string& file, const std::string& section)
+{
+    return ProfileReading(file).sectionKeys(section);
+}
+
+std::vector<std::string> getProfileSectionNames(const std::string& file)
+{
+    return ProfileReading(file).sectionNames();
 }
 
 void writeProfileString(const std::string& file, const std::string& section, const std::string& key,

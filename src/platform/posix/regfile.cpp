@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 namespace platform::posix {
 
@@ -163,15 +164,54 @@ std::vector<std::string_view> splitLines(std::string_view text)
     return lines;
 }
 
-void putValue(RegSection& section, RegValueEntry entry)
+std::string foldedCase(std::string_view text)
 {
-    // A name given twice: the later line wins, as it would on import.
-    for (RegValueEntry& value : section.values)
-        if (equalsNoCase(value.name, entry.name)) {
-            value = std::move(entry);
-            return;
-        }
-    section.values.push_back(std::move(entry));
+    std::string folded(text);
+    for (char& c : folded)
+        c = asciiLower(c);
+    return folded;
+}
+
+// The sections and values met so far, by their names without regard to case: a big file must
+// not cost a search of everything read before for every line.
+struct ParseIndex {
+    std::unordered_map<std::string, std::size_t> sections; // folded path -> index
+    // section index -> folded value name -> index
+    std::unordered_map<std::size_t, std::unordered_map<std::string, std::size_t>> values;
+
+    static std::string key(const std::vector<std::string>& path)
+    {
+        std::string joined;
+        for (const std::string& part : path)
+            joined += foldedCase(part) + '\\';
+        return joined;
+    }
+};
+
+void putValue(ParseIndex& index, RegDocument& document, RegSection& section, RegValueEntry entry)
+{
+    // A name given twice: the later line wins, as it would on import. A few values are searched
+    // directly; a section with many gets an index of its own.
+    constexpr std::size_t Searched = 16;
+    auto& values = section.values;
+    if (values.size() < Searched) {
+        for (RegValueEntry& value : values)
+            if (equalsNoCase(value.name, entry.name)) {
+                value = std::move(entry);
+                return;
+            }
+        values.push_back(std::move(entry));
+        return;
+    }
+    auto& positions = index.values[static_cast<std::size_t>(&section - document.sections.data())];
+    if (positions.empty())
+        for (std::size_t i = 0; i < values.size(); ++i)
+            positions.emplace(foldedCase(values[i].name), i);
+    const auto [at, added] = positions.try_emplace(foldedCase(entry.name), values.size());
+    if (added)
+        values.push_back(std::move(entry));
+    else
+        values[at->second] = std::move(entry);
 }
 
 std::string quoted(std::string_view text)
@@ -243,6 +283,7 @@ RegDocument parseRegFile(std::string_view bytes)
     }
 
     RegDocument document;
+    ParseIndex index;
     RegSection* current = nullptr;
     const std::vector<std::string_view> lines = splitLines(bytes);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -252,12 +293,14 @@ RegDocument parseRegFile(std::string_view bytes)
         auto& others = current ? current->otherLines : document.preamble;
         if (auto section = readHeader(line)) {
             current = nullptr;
-            if (!section->path.empty())
-                for (RegSection& known : document.sections)
-                    if (known.path.size() == section->path.size() &&
-                        std::equal(known.path.begin(), known.path.end(), section->path.begin(),
-                                   [](const auto& a, const auto& b) { return equalsNoCase(a, b); }))
-                        current = &known;
+            if (!section->path.empty()) {
+                const auto [at, added] =
+                    index.sections.try_emplace(ParseIndex::key(section->path), 0);
+                if (!added)
+                    current = &document.sections[at->second];
+                else
+                    at->second = document.sections.size();
+            }
             if (!current)
                 current = &document.sections.emplace_back(std::move(*section));
             continue;
@@ -281,7 +324,7 @@ RegDocument parseRegFile(std::string_view bytes)
             continue;
         }
         std::string data(trimmed(rest.substr(1)));
-        std::string whole(line);
+        const std::size_t first = i;
         if (startsWithNoCase(data, "hex")) {
             // A damaged list that ends in "\\" must not swallow the blank line or the key after it.
             const auto continues = [&] {
@@ -291,13 +334,15 @@ RegDocument parseRegFile(std::string_view bytes)
             while (!data.empty() && data.back() == '\\' && continues()) {
                 data.pop_back();
                 data += trimmed(lines[++i]);
-                whole += "\r\n" + std::string(lines[i]);
             }
         }
         if (auto entry = readData(data)) {
             entry->name = std::move(name);
-            putValue(*current, std::move(*entry));
+            putValue(index, document, *current, std::move(*entry));
         } else {
+            std::string whole(line); // kept as written, continuation lines and all
+            for (std::size_t k = first + 1; k <= i; ++k)
+                whole += "\r\n" + std::string(lines[k]);
             others.push_back(std::move(whole));
         }
     }

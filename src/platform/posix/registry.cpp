@@ -6,10 +6,13 @@
 #include "posixsupport.h"
 #include "regfile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <thread>
 
 namespace platform {
 
@@ -82,6 +85,26 @@ RegSection& sectionFor(RegDocument& document, const KeyPath& path)
 }
 
 enum class Change { None, Changed, Refused };
+
+// A writer holds the lock for one read-modify-write, a few milliseconds. One that holds it far
+// longer is stuck, and the caller's step must not stall with it: the call is refused instead.
+constexpr auto LockPatience = std::chrono::seconds(2);
+
+bool lockWithin(int fd, std::chrono::steady_clock::duration patience)
+{
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
 
 class PosixRegistry final : public Registry {
 public:
@@ -233,9 +256,8 @@ private:
         posix::UniqueFd lock(::open((path_ + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
         if (!lock)
             return false;
-        while (::flock(lock.get(), LOCK_EX) != 0)
-            if (errno != EINTR)
-                return false;
+        if (!lockWithin(lock.get(), LockPatience))
+            return false;
         if (!posix::existingFileWritable(path_))
             return false;
         auto bytes = posix::readWholeFile(path_);

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <limits>
 #include <malloc.h>
 #include <pthread.h>
 #include <thread>
@@ -73,6 +74,16 @@ std::int64_t performanceCounter()
 }
 
 std::int64_t performanceFrequency() { return 1'000'000'000; }
+
+std::uint32_t currentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+
+bool processRunning(std::uint32_t id)
+{
+    // Signal 0 only asks; EPERM is a process of another user, which runs all the same.
+    if (id == 0 || id > static_cast<std::uint32_t>(std::numeric_limits<pid_t>::max()))
+        return false;
+    return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
+}
 
 void prepareProcess() { ::signal(SIGXFSZ, SIG_IGN); }
 

@@ -2,7 +2,6 @@
 
 #include "win32support.h"
 
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
@@ -118,13 +117,15 @@ int openRegularFileForReading(const std::string& path, bool* notRegular)
 
 bool copyFileReplacing(const std::string& from, const std::string& to)
 {
-    static std::atomic<unsigned> counter{0};
     const std::wstring source = toWide(from);
+    // What a killed copy to the same file left goes first.
+    const std::size_t slash = to.find_last_of("\\/");
+    if (slash != std::string::npos)
+        removeStaleTemporaries(to.substr(0, slash), to.substr(slash + 1));
     std::string temporary;
     // A name that is taken (left by a process that was ended) is passed over, and left alone.
     for (int attempt = 0;; ++attempt) {
-        temporary =
-            to + ".tmp" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
+        temporary = temporaryFileName(to);
         if (::CopyFileW(source.c_str(), toWide(temporary).c_str(), TRUE))
             break;
         const DWORD error = ::GetLastError();

@@ -111,6 +111,35 @@ std::vector<std::string> getProfileSectionNames(const std::string& file)
     }));
 }
 
+// The system keeps the file it last read parsed and answers from that, so asking it key by key
+// is no new reading of the file.
+struct ProfileReading::Contents {
+    std::string file;
+};
+
+ProfileReading::ProfileReading(const std::string& file)
+    : contents_(std::make_unique<Contents>(Contents{file}))
+{
+}
+
+ProfileReading::~ProfileReading() = default;
+
+std::string ProfileReading::getString(const std::string& section, const std::string& key,
+                                      const std::string& fallback) const
+{
+    return getProfileString(contents_->file, section, key, fallback);
+}
+
+std::vector<std::string> ProfileReading::sectionKeys(const std::string& section) const
+{
+    return getProfileSectionKeys(contents_->file, section);
+}
+
+std::vector<std::string> ProfileReading::sectionNames() const
+{
+    return getProfileSectionNames(contents_->file);
+}
+
 void writeProfileString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& value)
 {

@@ -92,6 +92,18 @@ std::int64_t performanceFrequency()
 }
 
 // Windows has no file-size limit signal: a write that does not fit simply fails.
+std::uint32_t currentProcessId() { return ::GetCurrentProcessId(); }
+
+bool processRunning(std::uint32_t id)
+{
+    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, id);
+    if (!process) // a process the user may not open runs all the same
+        return ::GetLastError() == ERROR_ACCESS_DENIED;
+    const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(process);
+    return running;
+}
+
 void prepareProcess() {}
 
 namespace {

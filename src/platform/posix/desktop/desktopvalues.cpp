@@ -6,7 +6,9 @@
 #include "platform/registry.h"
 #include "wallpaperfiles.h"
 
+#include <chrono>
 #include <mutex>
+#include <optional>
 
 namespace platform::posix {
 
@@ -17,6 +19,36 @@ const std::string ColorsKey = "Control Panel\\Colors";
 constexpr std::uint32_t Black = 0;
 
 thread_local bool held = false;
+
+// A show step reads the wallpaper value a few times; the desktop is asked once for all of them.
+constexpr auto LiveStateKept = std::chrono::seconds(5);
+
+struct LiveCache {
+    std::mutex mutex;
+    std::optional<DesktopState> state;
+    std::chrono::steady_clock::time_point readAt;
+};
+
+LiveCache& liveCache()
+{
+    static LiveCache cache;
+    return cache;
+}
+
+DesktopState readLive(DesktopBackend& backend)
+{
+    LiveCache& cache = liveCache();
+    {
+        const std::lock_guard lock(cache.mutex);
+        if (cache.state && std::chrono::steady_clock::now() - cache.readAt < LiveStateKept)
+            return *cache.state;
+    }
+    DesktopState state = backend.read();
+    const std::lock_guard lock(cache.mutex);
+    cache.state = state;
+    cache.readAt = std::chrono::steady_clock::now();
+    return state;
+}
 
 bool exists(Registry& registry, const std::string& key, const char* name)
 {
@@ -95,18 +127,29 @@ void followLiveDesktop(Registry& registry)
     if (!backend || kind != now) {
         backend = createBackend(now, nullptr);
         kind = now;
+        forgetLiveDesktop();
     }
     if (!backend || !backend->takesFiles())
         return;
     const DesktopValuesHeld reading;
     try {
-        if (!exists(registry, DesktopKey, "Wallpaper"))
+        // One read of the registry: every read parses the whole file again.
+        const auto named = registry.readValue(RootKey::CurrentUser, DesktopKey, "Wallpaper");
+        if (!named)
             return; // not seeded yet: the desktop's start does that
-        const DesktopState live = backend->read();
-        if (userPictureShown(live, text(registry, DesktopKey, "Wallpaper")))
+        const auto* namedText = std::get_if<std::string>(&*named);
+        const DesktopState live = readLive(*backend);
+        if (userPictureShown(live, namedText ? *namedText : std::string()))
             writeWallpaper(registry, live);
     } catch (const PlatformError&) {
     }
+}
+
+void forgetLiveDesktop()
+{
+    LiveCache& cache = liveCache();
+    const std::lock_guard lock(cache.mutex);
+    cache.state.reset();
 }
 
 DesktopValuesHeld::DesktopValuesHeld() : wasHeld_(held) { held = true; }

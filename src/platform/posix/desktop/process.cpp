@@ -2,10 +2,15 @@
 
 #include "../posixsupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -53,13 +58,9 @@ bool drain(int fd, std::string& into)
     }
 }
 
-} // namespace
-
-ToolResult runTool(const std::vector<std::string>& argv, int timeoutMs)
+ToolResult runToolNow(const std::vector<std::string>& argv, int timeoutMs)
 {
     ToolResult result;
-    if (argv.empty())
-        return result;
     int out[2];
     int err[2];
     if (::pipe2(out, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -135,6 +136,106 @@ ToolResult runTool(const std::vector<std::string>& argv, int timeoutMs)
         if (result.exitCode == 127 && result.output.empty() && result.errors.empty())
             result.started = false;
     }
+    return result;
+}
+
+// A desktop tool hangs when the service behind it does (a stuck dconf or xfconfd), and then it
+// hangs for every call. The program asks its tools from the main thread, so how long it may wait
+// on them is rationed: a tool that hung is left alone for a while, and all tools together get
+// a few seconds of waiting in any window of a step's length. A healthy tool answers well within
+// its grace, which is never taken from it nor counted, so a step of many quick calls is never
+// cut short.
+constexpr auto HungPause = std::chrono::seconds(60);
+constexpr auto BudgetWindow = std::chrono::seconds(10);
+constexpr auto WaitBudget = std::chrono::seconds(3);
+constexpr auto CallGrace = std::chrono::milliseconds(500);
+
+struct Patience {
+    std::mutex mutex;
+    std::map<std::string, Clock::time_point> hungUntil; // by purpose
+    Clock::time_point windowStart;
+    Clock::duration spent{};
+};
+
+Patience& patience()
+{
+    static Patience state;
+    return state;
+}
+
+// The program file PATH finds for name, or name itself: a tool put elsewhere on PATH is another
+// tool.
+std::string resolved(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    if (name.find('/') != std::string::npos || !path)
+        return name;
+    std::string_view folders = path;
+    while (true) {
+        const std::size_t colon = folders.find(':');
+        std::string candidate(folders.substr(0, colon));
+        candidate = (candidate.empty() ? "." : candidate) + "/" + name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (colon == std::string_view::npos)
+            return name;
+        folders.remove_prefix(colon + 1);
+    }
+}
+
+// What a call is for: the program and its command ("gsettings get"), whatever it is applied to.
+std::string purposeOf(const std::vector<std::string>& argv)
+{
+    return resolved(argv[0]) + '\n' + (argv.size() > 1 ? argv[1] : std::string());
+}
+
+// How long the call may wait now; nullopt when it must not be made at all (it hung lately).
+std::optional<Clock::duration> allowance(const std::string& purpose, Clock::duration limit)
+{
+    Patience& state = patience();
+    const std::lock_guard lock(state.mutex);
+    const auto now = Clock::now();
+    if (const auto hung = state.hungUntil.find(purpose); hung != state.hungUntil.end()) {
+        if (now < hung->second)
+            return std::nullopt;
+        state.hungUntil.erase(hung);
+    }
+    if (now - state.windowStart >= BudgetWindow) {
+        state.windowStart = now;
+        state.spent = {};
+    }
+    const Clock::duration left = std::max<Clock::duration>(WaitBudget - state.spent, {});
+    return std::min<Clock::duration>(left + CallGrace, limit);
+}
+
+// A call cut short by the budget says nothing of its tool; one that had its full time hung.
+void account(const std::string& purpose, Clock::duration took, bool hung)
+{
+    Patience& state = patience();
+    const std::lock_guard lock(state.mutex);
+    state.spent += std::max<Clock::duration>(took - CallGrace, {});
+    if (hung)
+        state.hungUntil[purpose] = Clock::now() + HungPause;
+}
+
+} // namespace
+
+ToolResult runTool(const std::vector<std::string>& argv, int timeoutMs)
+{
+    if (argv.empty())
+        return {};
+    const std::string purpose = purposeOf(argv);
+    const auto allowed = allowance(purpose, std::chrono::milliseconds(timeoutMs));
+    if (!allowed) {
+        ToolResult skipped; // as if it had hung again, without the wait
+        skipped.started = true;
+        skipped.timedOut = true;
+        return skipped;
+    }
+    const auto limit = std::chrono::ceil<std::chrono::milliseconds>(*allowed);
+    const auto start = Clock::now();
+    ToolResult result = runToolNow(argv, static_cast<int>(limit.count()));
+    account(purpose, Clock::now() - start, result.timedOut && limit.count() >= timeoutMs);
     return result;
 }
 

@@ -22,7 +22,10 @@ struct ToolResult {
 
 // Runs argv[0], looked up on PATH, with the other entries as its arguments, each passed as it is
 // (no shell ever reads them). Standard input is empty; both outputs are collected. A program
-// still running after timeoutMs is killed together with everything it started.
+// still running after timeoutMs is killed together with everything it started. The wait is
+// rationed across calls: a program that timed out is not run again for the same command for a
+// minute (the call gives timedOut at once), and once all calls together have waited a few
+// seconds within a step's time, each gets only the short time a healthy tool needs.
 ToolResult runTool(const std::vector<std::string>& argv, int timeoutMs = ToolTimeoutMs);
 
 } // namespace platform::posix
