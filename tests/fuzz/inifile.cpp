@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 // The settings files: after any file is read, one value written into it reads back as written,
 // every other value reads as before, and every other line of the file is still there.
@@ -27,20 +28,25 @@ std::string plainText(FuzzedDataProvider& input, const std::string& alphabet)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// The lines as the file stores them, without a byte-order mark or line ends.
+// The lines as the file stores them, without a byte-order mark or line ends: a line ends at CR LF,
+// LF or a CR alone.
 std::vector<std::string> linesOf(const QByteArray& bytes)
 {
-    QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
-    if (body.endsWith('\n'))
-        body.chop(1);
+    const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
     std::vector<std::string> lines;
-    if (bytes.isEmpty())
-        return lines;
-    for (QByteArray line : body.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.push_back(line.toStdString());
+    std::string line;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (c != '\r' && c != '\n') {
+            line += c;
+            continue;
+        }
+        lines.push_back(std::exchange(line, std::string()));
+        if (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n')
+            ++i;
     }
+    if (!line.empty())
+        lines.push_back(line);
     return lines;
 }
 
@@ -74,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray content = QByteArray::fromStdString(input.ConsumeRemainingBytesAsString());
     const std::string file = writeScratch(QStringLiteral("in.ini"), content).toStdString();
     // Without sections and keys the file is only its lines; larger ones are read key by key.
-    if (content.count('\n') > 64)
+    if (content.count('\n') + content.count('\r') > 64)
         return 0;
 
     Values before = valuesOf(file);
