@@ -51,6 +51,22 @@ private:
     TForm1& main_;
 };
 
+namespace {
+
+// Up for the life of the scope, however it ends.
+class RaisedFlag {
+public:
+    explicit RaisedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RaisedFlag() { flag_ = false; }
+    RaisedFlag(const RaisedFlag&) = delete;
+    RaisedFlag& operator=(const RaisedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
 void TForm1::createTimers()
 {
     Timer1 = new Timer(18'000'000, true, this);
@@ -242,11 +258,7 @@ void TForm1::runStep(const std::function<void()>& step)
         return;
     std::exception_ptr failure;
     {
-        stepRunning_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{stepRunning_};
+        const RaisedFlag running(stepRunning_);
         // A large picture keeps the window answering as a download does, between its strips.
         const PumpScope pump([] { QCoreApplication::processEvents(); });
         try {
@@ -283,11 +295,7 @@ void TForm1::checkForUpdatesWhenIdle(std::function<void()> check)
         return;
     }
     {
-        updateCheckRunning_ = true;
-        struct Done {
-            bool& flag;
-            ~Done() { flag = false; }
-        } done{updateCheckRunning_};
+        const RaisedFlag running(updateCheckRunning_);
         runGuarded(context.dialogs, check);
     }
     if (stepAfterUpdateCheck_)

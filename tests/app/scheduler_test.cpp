@@ -56,6 +56,16 @@ class SchedulerTest : public WindowsFixture {
 protected:
     TForm1& main() { return *forms->Form1; }
     static bool running(const Timer& timer) { return timer.findChild<QTimer*>()->isActive(); }
+    // Custom mode on profile a (a, b), with profile z (y, z) beside it in the list.
+    void startWithTwoProfiles()
+    {
+        writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
+        writeProfile("z.tsl", {bitmap("y.bmp"), bitmap("z.bmp")});
+        writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
+        start();
+        main().SelectCustomMode();
+        main().ListProfiles();
+    }
 };
 
 TEST_F(SchedulerTest, StopThenReloadRunsTheTimersAgainButKeepsTheMenus)
@@ -245,12 +255,7 @@ TEST_F(SchedulerTest, ATickDuringAStepIsDroppedNotNested)
 
 TEST_F(SchedulerTest, AProfileSelectedDuringAStepRunsOnceItEnds)
 {
-    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
-    writeProfile("z.tsl", {bitmap("y.bmp"), bitmap("z.bmp")});
-    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
-    start();
-    main().SelectCustomMode();
-    main().ListProfiles();
+    startWithTwoProfiles();
     int steps = 0;
     desktop->duringReload = [&] {
         if (steps++ > 0)
@@ -268,12 +273,7 @@ TEST_F(SchedulerTest, AProfileSelectedDuringAStepRunsOnceItEnds)
 // taken its entry from it.
 TEST_F(SchedulerTest, TheShowListIsReplacedOnlyOnceTheStepUnderWayEnds)
 {
-    writeProfile("a.tsl", {bitmap("a.bmp"), bitmap("b.bmp")});
-    writeProfile("z.tsl", {bitmap("y.bmp"), bitmap("z.bmp")});
-    writeIni("[CustomMode]\r\nCurrentProfile=a.tsl\r\n");
-    start();
-    main().SelectCustomMode();
-    main().ListProfiles();
+    startWithTwoProfiles();
     const auto duringAStep = [&](const std::function<void()>& replace) {
         // Once; the closure outlives its removal until the end of the statement.
         desktop->duringReload = [&] { std::exchange(desktop->duringReload, nullptr), replace(); };
